@@ -1,0 +1,110 @@
+/* Morvane: alpha-compositing blits on a host runtime's in-memory bitmaps.
+ *
+ * How a host calls it
+ *   Every bitmap is named by a BitmapDesc in the caller's memory: the host's object id and the
+ *   bitmap's true width and height. The library follows the id through the host's records to the
+ *   pixel buffer (32-bit pixels, bytes blue, green, red, alpha, not premultiplied, rows stored
+ *   bottom-up) and works on it in place, on the calling thread, keeping nothing between calls.
+ *
+ *     BitmapDesc screen = {screen_id, 640, 480};
+ *     BitmapDesc sprite = {sprite_id, 64, 64};
+ *     int32_t r = BlendBlt(&screen, 10, 20, 64, 64, &sprite, 0, 0, BLEND_ADD);
+ *     // r == BLT_DONE: the sprite was added onto the screen at (10, 20).
+ *
+ *   On 32-bit Windows (Morvane.dll) every export is __stdcall with an undecorated name and takes
+ *   4-byte arguments only. Elsewhere the exports are plain C functions of libmorvane.so.
+ *
+ * Addresses on 64-bit builds
+ *   The host's object id is half the address of its object record, and the records hold 32-bit
+ *   addresses. A build whose pointers are wider than 32 bits reads those 32-bit values as the same
+ *   numeric addresses, so a 64-bit host must keep its object records, their chain of records and
+ *   its pixel buffers below 4 GiB. Descriptors (and regions) passed as arguments are ordinary
+ *   native pointers and may lie anywhere.
+ */
+#ifndef MORVANE_H_
+#define MORVANE_H_
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define MORVANE_CALL __stdcall
+#define MORVANE_API
+#else
+#define MORVANE_CALL
+#define MORVANE_API __attribute__((visibility("default")))
+#endif /* _WIN32 */
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The caller's record naming a host bitmap: 12 bytes, three little-endian int32. id 0 names no
+ * bitmap. width and height must be the bitmap's true size: every bound the library computes comes
+ * from them. */
+typedef struct BitmapDesc {
+  int32_t id;
+  int32_t width;
+  int32_t height;
+} BitmapDesc;
+
+/* Results of BlendBlt and RopBlt. */
+enum {
+  BLT_DONE = 0,   /* the rectangle was composited */
+  BLT_EMPTY = 1,  /* nothing to draw: the rectangle fitted to nothing, or a descriptor's id is 0 */
+  BLT_BADOP = 258 /* unrecognised blend mode or raster operation; nothing drawn */
+};
+
+/* Blend modes, the last argument of BlendBlt. */
+enum {
+  BLEND_NORMAL = 0,   /* s */
+  BLEND_ADD = 1,      /* d + s, capped at 255 */
+  BLEND_SUBTRACT = 2, /* d - s, floored at 0 */
+  BLEND_MULTIPLY = 3, /* d * s / 255 */
+  BLEND_BRIGHTEN = 4  /* d + d * s / 255, capped at 255 */
+};
+
+/* Raster operations, the last argument of RopBlt. They carry the platform graphics interface's
+ * ternary raster operation codes; where <windows.h> already defined them (same values), its
+ * definitions stand. Being enumerators, not macros, they also let <windows.h> come later. */
+#ifndef SRCCOPY
+enum { SRCCOPY = 0x00CC0020 }; /* s */
+#endif
+#ifndef SRCPAINT
+enum { SRCPAINT = 0x00EE0086 }; /* d | s */
+#endif
+#ifndef SRCAND
+enum { SRCAND = 0x008800C6 }; /* d & s */
+#endif
+#ifndef SRCINVERT
+enum { SRCINVERT = 0x00660046 }; /* d ^ s */
+#endif
+#ifndef SRCERASE
+enum { SRCERASE = 0x00440328 }; /* ~d & s */
+#endif
+#ifndef NOTSRCCOPY
+enum { NOTSRCCOPY = 0x00330008 }; /* ~s */
+#endif
+#ifndef NOTSRCERASE
+enum { NOTSRCERASE = 0x001100A6 }; /* ~(d | s) */
+#endif
+
+/* Composites the rectangle (x, y, w, h) of dest with the source rectangle at (sx, sy) of src.
+ * Destination pixel (x + j, y + i) receives source pixel (sx + j, sy + i); pairs where either pixel
+ * lies outside its bitmap are skipped. Each source pixel's colour is combined with the destination
+ * colour by the blend mode and the result is laid over the destination by the source's alpha.
+ * Returns BLT_DONE, BLT_EMPTY or BLT_BADOP. */
+MORVANE_API int32_t MORVANE_CALL BlendBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w,
+                                          int32_t h, const BitmapDesc* src, int32_t sx, int32_t sy,
+                                          uint32_t mode);
+
+/* As BlendBlt, with one of the seven raster operations above as the colour combination. Codes are
+ * compared exactly; any other code returns BLT_BADOP. */
+MORVANE_API int32_t MORVANE_CALL RopBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w,
+                                        int32_t h, const BitmapDesc* src, int32_t sx, int32_t sy,
+                                        uint32_t rop);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* MORVANE_H_ */

@@ -1,0 +1,7 @@
+#include "composite/blit.h"
+
+extern "C" MORVANE_API int32_t MORVANE_CALL BlendBlt(const BitmapDesc* dest, int32_t x, int32_t y,
+                                                     int32_t w, int32_t h, const BitmapDesc* src,
+                                                     int32_t sx, int32_t sy, uint32_t mode) {
+  return morvane::RunBlit(dest, x, y, w, h, src, sx, sy, mode, morvane::BlendComposite);
+}

@@ -1,0 +1,22 @@
+// The steps every rectangle blit export shares before its colours are combined.
+#ifndef MORVANE_COMPOSITE_BLIT_H_
+#define MORVANE_COMPOSITE_BLIT_H_
+
+#include <cstdint>
+
+#include "composite/op_table.h"
+
+namespace morvane {
+
+using Compositor = int32_t (*)(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                               const PixelView& src, int32_t sx, int32_t sy, uint32_t code);
+
+// Fits the rectangle, resolves both bitmaps and hands them to `composite` with `code`. An empty fit
+// and a bitmap without pixels (id 0) both give BLT_EMPTY, in that order, before the code is looked
+// at; neither resolves nor touches anything it does not need.
+int32_t RunBlit(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
+                const BitmapDesc* src, int32_t sx, int32_t sy, uint32_t code, Compositor composite);
+
+}  // namespace morvane
+
+#endif  // MORVANE_COMPOSITE_BLIT_H_

@@ -1,0 +1,36 @@
+// The rectangle walk, built once per operator.
+#ifndef MORVANE_COMPOSITE_COMPOSITE_RECT_H_
+#define MORVANE_COMPOSITE_COMPOSITE_RECT_H_
+
+#include <cassert>
+#include <cstdint>
+
+#include "bitmap/pixel_view.h"
+#include "composite/merge.h"
+
+namespace morvane {
+
+// A walk over a fitted rectangle with its operator bound in. The dispatchers pick one per call.
+using RectWalk = void (*)(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                          const PixelView& src, int32_t sx, int32_t sy);
+
+// Merges source pixel (sx + j, sy + i) into destination pixel (x + j, y + i), rows from the top of
+// the rectangle down, each left to right. Nothing is buffered: when source and destination overlap
+// in one bitmap, a pixel merged earlier in this call is read as source when the walk reaches it, so
+// this order is part of the result. Expects a fitted rectangle inside both bitmaps.
+template <class Op>
+void CompositeRectT(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                    const PixelView& src, int32_t sx, int32_t sy) {
+  assert(w >= 1 && h >= 1 && dst.pixels && src.pixels);
+  assert(x >= 0 && y >= 0 && x + int64_t{w} <= dst.width && y + int64_t{h} <= dst.height);
+  assert(sx >= 0 && sy >= 0 && sx + int64_t{w} <= src.width && sy + int64_t{h} <= src.height);
+  for (int32_t i = 0; i < h; ++i) {
+    uint8_t* dp = PixelAt(dst, x, y + i);
+    const uint8_t* sp = PixelAt(src, sx, sy + i);
+    for (int32_t j = 0; j < w; ++j, dp += 4, sp += 4) MergePixel<Op>(dp, sp);
+  }
+}
+
+}  // namespace morvane
+
+#endif  // MORVANE_COMPOSITE_COMPOSITE_RECT_H_
