@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The one command that runs every test: installs what is missing, builds and runs the native test
+# suite with warnings as errors, then cross-builds Morvane.dll with its Windows test program and
+# runs that under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc)
+
+wine_kind=$(scripts/setup.sh | tail -n 1)
+
+echo "== native build and tests"
+cmake -S . -B build/native -G Ninja -DMORVANE_WERROR=ON >/dev/null
+cmake --build build/native -j "$jobs"
+ctest --test-dir build/native --output-on-failure -j "$jobs"
+
+echo "== Windows build and tests ($wine_kind)"
+if [ "$wine_kind" = wine32 ]; then
+  toolchain=cmake/toolchain-i686-mingw.cmake win_build=build/win32
+else
+  toolchain=cmake/toolchain-x86_64-mingw.cmake win_build=build/win64
+fi
+cmake -S . -B "$win_build" -G Ninja -DMORVANE_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+cmake --build "$win_build" -j "$jobs"
+scripts/run-wintest.sh "$wine_kind" "$win_build/bin"
+echo "== all tests passed"
