@@ -1,6 +1,7 @@
 // Calling an export with its arguments pushed by hand, so that the stack pointer after the call
 // shows how many bytes the callee removed. A caller compiled with the right prototype would hide a
-// wrong convention by restoring the stack itself.
+// wrong convention by restoring the stack itself. The stack is also left off 16-byte alignment at
+// the call, as 32-bit Windows allows, so that code assuming more alignment shows up here.
 #include "wintest.h"
 
 #if defined(__i386__)
@@ -13,6 +14,8 @@ _ProbeCall:
   movl %esp, %ebp
   pushl %esi
   pushl %edi
+  andl $-16, %esp
+  subl $4, %esp
   movl 12(%ebp), %edx
   movl 16(%ebp), %ecx
 1:
