@@ -103,6 +103,10 @@ MORVANE_API int32_t MORVANE_CALL RopBlt(const BitmapDesc* dest, int32_t x, int32
                                         int32_t h, const BitmapDesc* src, int32_t sx, int32_t sy,
                                         uint32_t rop);
 
+/* The library's version number: 2 for version 0.0.2.2 (major * 100 + minor * 10 + build). Unlike
+ * the platform's usual export of this name it takes no arguments and returns the number itself. */
+MORVANE_API int32_t MORVANE_CALL DllGetVersion(void);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
