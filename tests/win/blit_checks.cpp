@@ -78,7 +78,8 @@ WIN_GROUP(BlitRandomScenes) {
     src.FillRandom(c);
     const bool self = seed % 4 == 0;
     const int32_t x = uni(-6, dw + 1), y = uni(-6, dh + 1), w = uni(-1, 20), h = uni(-1, 16);
-    const int32_t sx = self ? x + uni(-2, 2) : uni(-6, 18), sy = self ? y + uni(-2, 2) : uni(-6, 14);
+    const int32_t sx = self ? x + uni(-2, 2) : uni(-6, 18),
+                  sy = self ? y + uni(-2, 2) : uni(-6, 14);
     const int32_t got = Blit(t, family, dst, x, y, w, h, self ? dst : src, sx, sy, code);
     const int32_t ref =
         morvane_test::RefBlit(family, want, x, y, w, h, self ? want : src, sx, sy, code);

@@ -47,17 +47,17 @@ int32_t CallWithStackCheck(FARPROC fn, const uintptr_t* args, int count, int* po
 #define WIN_CHECK(t, cond) (t).Check((cond), #cond, __FILE__, __LINE__, std::string())
 #define WIN_CHECK_MSG(t, cond, note) (t).Check((cond), #cond, __FILE__, __LINE__, (note))
 // Each operand is evaluated once: most are export calls.
-#define WIN_CHECK_EQ(t, a, b)                                                                   \
-  do {                                                                                         \
-    const auto win_check_a_ = (a);                                                             \
-    const auto win_check_b_ = (b);                                                             \
-    (t).Check(win_check_a_ == win_check_b_, #a " == " #b, __FILE__, __LINE__,                 \
+#define WIN_CHECK_EQ(t, a, b)                                                                    \
+  do {                                                                                           \
+    const auto win_check_a_ = (a);                                                               \
+    const auto win_check_b_ = (b);                                                               \
+    (t).Check(win_check_a_ == win_check_b_, #a " == " #b, __FILE__, __LINE__,                    \
               "got " + std::to_string(win_check_a_) + ", want " + std::to_string(win_check_b_)); \
   } while (0)
 
-#define WIN_GROUP(name)                                                      \
-  static void name(::morvane_wintest::WinTest& t);                           \
-  static ::morvane_wintest::GroupRegistrar name##_registrar(#name, name);    \
+#define WIN_GROUP(name)                                                   \
+  static void name(::morvane_wintest::WinTest& t);                        \
+  static ::morvane_wintest::GroupRegistrar name##_registrar(#name, name); \
   static void name(::morvane_wintest::WinTest& t)
 
 #endif  // MORVANE_TESTS_WIN_WINTEST_H_

@@ -66,8 +66,7 @@ int main() {
     fn(t);
     const bool ok = t.failures() == before;
     groups_failed += !ok;
-    std::printf("%-6s %s (%lu ms)\n", ok ? "ok" : "FAILED", name.c_str(),
-                GetTickCount() - start);
+    std::printf("%-6s %s (%lu ms)\n", ok ? "ok" : "FAILED", name.c_str(), GetTickCount() - start);
   }
   FreeLibrary(dll);
   std::printf("wintest: %d checks, %d failed\n", t.checks(), t.failures());
