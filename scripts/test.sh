@@ -14,6 +14,15 @@ cmake -S . -B build/native -G Ninja -DMORVANE_WERROR=ON >/dev/null
 cmake --build build/native -j "$jobs"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
+CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DMORVANE_SANITIZE=ON -DMORVANE_WERROR=ON \
+  -DMORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build/asan -j "$jobs"
+ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+echo "== fuzzing (${MORVANE_FUZZ_SECONDS:-45} s per target)"
+scripts/fuzz.sh
+
 echo "== Windows build and tests ($wine_kind)"
 if [ "$wine_kind" = wine32 ]; then
   toolchain=cmake/toolchain-i686-mingw.cmake win_build=build/win32

@@ -28,7 +28,7 @@ HostBitmap::HostBitmap(int32_t width, int32_t height, Pixel fill, Fence fence)
     : records_(256),
       buffer_(width > 0 && height > 0 ? size_t(width) * size_t(height) * 4 : 0),
       desc_{0, width, height} {
-  const size_t bytes = width > 0 && height > 0 ? size_t(width) * size_t(height) * 4 : 0;
+  const size_t bytes = buffer_bytes();
   // The usable part of the block is whole pages; the buffer takes its start or its end.
   const size_t room = RoundUp(bytes, GuardedBlock::PageSize());
   pixels_ = fence == Fence::kStart ? buffer_.begin() : buffer_.begin() + (room - bytes);

@@ -56,7 +56,9 @@ class HostBitmap {
   int32_t width() const { return desc_.width; }
   int32_t height() const { return desc_.height; }
   uint8_t* buffer() const { return pixels_; }
-  size_t buffer_bytes() const { return size_t(desc_.width) * size_t(desc_.height) * 4; }
+  size_t buffer_bytes() const {
+    return width() > 0 && height() > 0 ? size_t(width()) * size_t(height()) * 4 : 0;
+  }
 
   // (x, y) from the top-left, as the library addresses pixels.
   Pixel Get(int32_t x, int32_t y) const;
