@@ -1,0 +1,27 @@
+# cmake --install: the header, the library, a CMake package (find_package(Morvane) gives the
+# imported target Morvane::morvane) and a pkg-config file.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+install(TARGETS morvane EXPORT MorvaneTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES include/morvane.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+set(MORVANE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Morvane)
+install(EXPORT MorvaneTargets NAMESPACE Morvane:: DESTINATION ${MORVANE_CMAKE_DIR})
+configure_package_config_file(cmake/MorvaneConfig.cmake.in
+                              ${CMAKE_CURRENT_BINARY_DIR}/MorvaneConfig.cmake
+                              INSTALL_DESTINATION ${MORVANE_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/MorvaneConfigVersion.cmake
+                                 COMPATIBILITY SameMinorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/MorvaneConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/MorvaneConfigVersion.cmake
+        DESTINATION ${MORVANE_CMAKE_DIR})
+
+if(NOT WIN32)
+  configure_file(cmake/morvane.pc.in ${CMAKE_CURRENT_BINARY_DIR}/morvane.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/morvane.pc
+          DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
