@@ -1,4 +1,4 @@
-/* Morvane: alpha-compositing blits on a host runtime's in-memory bitmaps.
+/* Morvane: alpha-compositing blits on a host runtime's in-memory bitmaps, and BMP export.
  *
  * How a host calls it
  *   Every bitmap is named by a BitmapDesc in the caller's memory: the host's object id and the
@@ -33,6 +33,17 @@
 #define MORVANE_CALL
 #define MORVANE_API __attribute__((visibility("default")))
 #endif /* _WIN32 */
+
+/* A UTF-16 code unit of a wide path: wchar_t on Windows, char16_t elsewhere. */
+#if defined(_WIN32)
+#include <stddef.h>
+typedef wchar_t MorvaneWChar;
+#elif defined(__cplusplus)
+typedef char16_t MorvaneWChar;
+#else
+#include <uchar.h>
+typedef char16_t MorvaneWChar;
+#endif /* _WIN32, __cplusplus */
 
 #ifdef __cplusplus
 extern "C" {
@@ -106,6 +117,27 @@ MORVANE_API int32_t MORVANE_CALL RopBlt(const BitmapDesc* dest, int32_t x, int32
 /* The library's version number: 2 for version 0.0.2.2 (major * 100 + minor * 10 + build). Unlike
  * the platform's usual export of this name it takes no arguments and returns the number itself. */
 MORVANE_API int32_t MORVANE_CALL DllGetVersion(void);
+
+/* Results of SaveToBitmapW and SaveToBitmapA. When a bitmap problem and a path problem come
+ * together, SAVE_BADBITMAP is reported. Whatever the result, a file that was already at the path is
+ * either replaced whole by the new file or left exactly as it was. */
+enum {
+  SAVE_DONE = 0,      /* the complete file is at the path */
+  SAVE_BADBITMAP = 1, /* id 0, a negative width or height, a file over 4 GiB - 1 bytes, or no memory
+                         for it; nothing was touched */
+  SAVE_BADFILE = 2    /* the path is null, not valid UTF-8 / UTF-16, or names a place where the file
+                         cannot be created, written in full or put in place */
+};
+
+/* Writes the bitmap to `path` as an uncompressed 24-bit BMP file: rows bottom-up, blue, green, red,
+ * each row padded with zeros to 4 bytes; alpha is dropped. A width or height of 0 gives a file of
+ * the 54 header bytes. The file is written under a temporary name beside the target and then moved
+ * over it in one step, so a failed save leaves any earlier file as it was. `path` is a
+ * NUL-terminated UTF-16 string of any length. Returns SAVE_DONE, SAVE_BADBITMAP or SAVE_BADFILE. */
+MORVANE_API int32_t MORVANE_CALL SaveToBitmapW(const MorvaneWChar* path, const BitmapDesc* desc);
+
+/* As SaveToBitmapW, with `path` a NUL-terminated UTF-8 string; invalid UTF-8 gives SAVE_BADFILE. */
+MORVANE_API int32_t MORVANE_CALL SaveToBitmapA(const char* path, const BitmapDesc* desc);
 
 #ifdef __cplusplus
 } /* extern "C" */

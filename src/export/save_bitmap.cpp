@@ -1,0 +1,11 @@
+#include "export/write_bitmap.h"
+
+extern "C" MORVANE_API int32_t MORVANE_CALL SaveToBitmapW(const MorvaneWChar* path,
+                                                          const BitmapDesc* desc) {
+  return morvane::SaveBitmap(morvane::CallerPath{nullptr, path}, desc);
+}
+
+extern "C" MORVANE_API int32_t MORVANE_CALL SaveToBitmapA(const char* path,
+                                                          const BitmapDesc* desc) {
+  return morvane::SaveBitmap(morvane::CallerPath{path, nullptr}, desc);
+}
