@@ -34,7 +34,9 @@ GuardedBlock::GuardedBlock(size_t bytes) : usable_bytes_(bytes) {
   base_ = static_cast<uint8_t*>(p);
   HostAddress(base_ + mapped_bytes_ - 1);
   DWORD old;
-  if (!VirtualProtect(base_ + page, mapped_bytes_ - 2 * page, PAGE_READWRITE, &old)) {
+  // An empty block (a bitmap of width or height 0) has nothing to open: Windows refuses a
+  // zero-length range where POSIX accepts it.
+  if (bytes > 0 && !VirtualProtect(base_ + page, mapped_bytes_ - 2 * page, PAGE_READWRITE, &old)) {
     std::fprintf(stderr, "VirtualProtect failed\n");
     std::abort();
   }
