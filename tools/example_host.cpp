@@ -76,5 +76,9 @@ int main() {
               BlendBlt(&screen.desc, 0, 0, 16, 16, &sprite.desc, 0, 0, 9));
   std::printf("BlendBlt entirely off the screen: result %d (BLT_EMPTY)\n",
               BlendBlt(&screen.desc, 64, 0, 16, 16, &sprite.desc, 0, 0, BLEND_ADD));
+  std::printf("SaveToBitmapA showcase.bmp: result %d (SAVE_DONE)\n",
+              SaveToBitmapA("showcase.bmp", &screen.desc));
+  std::printf("SaveToBitmapA into a missing folder: result %d (SAVE_BADFILE)\n",
+              SaveToBitmapA("no-such-folder/showcase.bmp", &screen.desc));
   return 0;
 }
