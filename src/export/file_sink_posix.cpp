@@ -112,9 +112,11 @@ int32_t PlaceFile(const CallerPath& path, const uint8_t* data, size_t size) {
     return exists && folder_refused ? WriteInPlace(target, data, size) : SAVE_BADFILE;
   }
   if (exists) {
-    // The replacement keeps the old file's owner where we may set it, and its permissions.
-    if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-      // Not ours to give away: the new file stays ours, with the old permissions below.
+    // The replacement keeps the old file's owner and group where we may set them, so that those
+    // who shared the old file keep their access, and its permissions.
+    if (fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // Neither is ours to give away: the new file stays ours, with the old permissions.
     }
     fchmod(fd, old.st_mode & 0777);
   }
