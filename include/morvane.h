@@ -58,10 +58,11 @@ typedef struct BitmapDesc {
   int32_t height;
 } BitmapDesc;
 
-/* Results of BlendBlt and RopBlt. */
+/* Results of the blits. */
 enum {
   BLT_DONE = 0,   /* the rectangle was composited */
-  BLT_EMPTY = 1,  /* nothing to draw: the rectangle fitted to nothing, or a descriptor's id is 0 */
+  BLT_EMPTY = 1,  /* nothing drawn: the rectangle fitted to nothing, a descriptor's id is 0, or
+                     ClipBlt's region is not a valid region or memory ran short */
   BLT_BADOP = 258 /* unrecognised blend mode or raster operation; nothing drawn */
 };
 
@@ -113,6 +114,50 @@ MORVANE_API int32_t MORVANE_CALL BlendBlt(const BitmapDesc* dest, int32_t x, int
 MORVANE_API int32_t MORVANE_CALL RopBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w,
                                         int32_t h, const BitmapDesc* src, int32_t sx, int32_t sy,
                                         uint32_t rop);
+
+/* The clip region of ClipBlt. Region point (0, 0) is the corner the caller asks for: point (j, i)
+ * stands for destination pixel (x + j, y + i) and source pixel (sx + j, sy + i), with the
+ * arguments as passed, wherever the rectangle is cut at the bitmaps' edges.
+ *
+ * On Windows it is a GDI region handle: an HRGN converts to MorvaneRegion without a cast. The
+ * caller keeps it; ClipBlt reads its rectangles (GetRegionData) and neither changes nor deletes it.
+ *
+ * Elsewhere it is the address of a region record in the layout of the Windows RGNDATA: this
+ * 32-byte header, then nCount rectangles of four int32 (left, top, right, bottom; right and bottom
+ * exclusive; a rectangle with right <= left or bottom <= top is empty, and rectangles may
+ * overlap). The record may lie at any address and is only read.
+ *   A record is taken as a region when dwSize is 32 and iType is 1. nRgnSize is the byte size of
+ * the rectangles, or 0 for "nCount * 16". A record whose sizes contradict each other (a nonzero
+ * nRgnSize below nCount * 16, or an nCount whose rectangles could not be measured in 32 bits, that
+ * is above 268435454) is not a region either. ClipBlt reads the 32-byte header and, only when it
+ * is a region, the first nCount rectangles: never more bytes than the record declares. */
+#if defined(_WIN32)
+typedef void* MorvaneRegion;
+#else
+typedef struct MorvaneRgnRect {
+  int32_t left, top, right, bottom;
+} MorvaneRgnRect;
+
+typedef struct MorvaneRgnData {
+  uint32_t dwSize;        /* 32 */
+  uint32_t iType;         /* 1: rectangles */
+  uint32_t nCount;        /* rectangles that follow the header */
+  uint32_t nRgnSize;      /* their size in bytes, or 0 */
+  MorvaneRgnRect rcBound; /* ignored */
+  /* followed by nCount MorvaneRgnRect */
+} MorvaneRgnData;
+
+typedef const MorvaneRgnData* MorvaneRegion;
+#endif /* _WIN32 */
+
+/* As RopBlt with SRCCOPY, but only destination pixels whose region point lies inside the region
+ * are merged; every other pixel is left as it was. The source is read as it was before the call,
+ * also where source and destination share memory. A null region clips nothing; a region that
+ * contains none of the rectangle draws nothing and still returns BLT_DONE. A region that is not a
+ * valid region draws nothing and returns BLT_EMPTY, as does running short of memory. */
+MORVANE_API int32_t MORVANE_CALL ClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w,
+                                         int32_t h, const BitmapDesc* src, int32_t sx, int32_t sy,
+                                         MorvaneRegion region);
 
 /* The library's version number: 2 for version 0.0.2.2 (major * 100 + minor * 10 + build). Unlike
  * the platform's usual export of this name it takes no arguments and returns the number itself. */

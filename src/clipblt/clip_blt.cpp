@@ -1,0 +1,102 @@
+// ClipBlt: the SRCCOPY blit restricted to a clip region. The region is read as rectangles, each is
+// cut to the fitted rectangle, and the pieces are composited one by one with the raster-operation
+// table's SRCCOPY walk. Work and memory follow the rectangle and the region, never the size of
+// the source bitmap.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "bitmap/fit.h"
+#include "bitmap/pixel_view.h"
+#include "clipblt/clip_list.h"
+#include "clipblt/clip_union.h"
+#include "clipblt/region_rects.h"
+#include "composite/op_table.h"
+
+namespace morvane {
+namespace {
+
+struct FreeOnExit {
+  void* block = nullptr;
+  ~FreeOnExit() { std::free(block); }
+};
+
+// The first and one-past-last byte that the w x h rectangle at (x, y) spans in a view's buffer.
+// Rows are stored bottom-up, so the rectangle's bottom-left pixel comes first.
+uintptr_t SpanStart(const PixelView& v, int32_t x, int32_t y, int32_t h) {
+  return reinterpret_cast<uintptr_t>(PixelAt(v, x, y + h - 1));
+}
+uintptr_t SpanEnd(const PixelView& v, int32_t x, int32_t y, int32_t w) {
+  return reinterpret_cast<uintptr_t>(PixelAt(v, x + w - 1, y)) + 4;
+}
+
+// Whether merging into the destination rectangle could change a source pixel before it is read.
+// Compares whole spans, so rows that merely interleave also count: copying then is harmless.
+bool SourceMayChange(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                     const PixelView& src, int32_t sx, int32_t sy) {
+  return SpanStart(dst, x, y, h) < SpanEnd(src, sx, sy, w) &&
+         SpanStart(src, sx, sy, h) < SpanEnd(dst, x, y, w);
+}
+
+// Copies the w x h source rectangle at (sx, sy) into a block laid out like a host buffer and
+// returns a view of it, or a view without pixels when the block cannot be had.
+PixelView CopySourceRect(const PixelView& src, int32_t sx, int32_t sy, int32_t w, int32_t h,
+                         FreeOnExit* block) {
+  PixelView copy{nullptr, w, h, nullptr};
+  const size_t row_bytes = size_t(w) * 4;
+  if (size_t(h) > SIZE_MAX / row_bytes) return copy;
+  block->block = std::malloc(row_bytes * size_t(h));
+  if (block->block == nullptr) return copy;
+  copy.pixels = static_cast<uint8_t*>(block->block);
+  for (int32_t i = 0; i < h; ++i) {
+    std::memcpy(PixelAt(copy, 0, i), PixelAt(src, sx, sy + i), row_bytes);
+  }
+  return copy;
+}
+
+int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
+                   const BitmapDesc* src, int32_t sx, int32_t sy, MorvaneRegion region) {
+  // The region is anchored where the caller asked for the rectangle, so fitting must not move it.
+  const int32_t asked_x = x, asked_y = y;
+  FitBlitRect(*dest, x, y, w, h, *src, sx, sy);
+  if (IsEmptyFit(w, h)) return BLT_EMPTY;
+  const PixelView dst_view = MakePixelView(dest);
+  PixelView src_view = MakePixelView(src);
+  if (dst_view.pixels == nullptr || src_view.pixels == nullptr) return BLT_EMPTY;
+
+  ClipList pieces;
+  if (region == nullptr) {
+    pieces.Add(ClipBox{0, 0, w, h});  // the first box always fits inline
+  } else {
+    const ClipFrame frame{int64_t{x} - asked_x, int64_t{y} - asked_y, w, h};
+    if (CollectRegionRects(region, frame, &pieces) != RegionRead::kDone) return BLT_EMPTY;
+  }
+  if (pieces.size() == 0) return BLT_DONE;
+
+  // Everything that can fail is acquired before the first pixel is merged.
+  UnionScratch scratch;
+  if (!ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
+  FreeOnExit source_copy;
+  if (SourceMayChange(dst_view, x, y, w, h, src_view, sx, sy)) {
+    src_view = CopySourceRect(src_view, sx, sy, w, h, &source_copy);
+    if (src_view.pixels == nullptr) return BLT_EMPTY;
+    sx = 0;
+    sy = 0;
+  }
+
+  const RectWalk walk = FindOp(kRopOps, SRCCOPY)->walk;
+  ForEachUnionBox(pieces.data(), pieces.size(), scratch, [&](const ClipBox& box) {
+    walk(dst_view, x + box.left, y + box.top, box.right - box.left, box.bottom - box.top, src_view,
+         sx + box.left, sy + box.top);
+  });
+  return BLT_DONE;
+}
+
+}  // namespace
+}  // namespace morvane
+
+extern "C" MORVANE_API int32_t MORVANE_CALL ClipBlt(const BitmapDesc* dest, int32_t x, int32_t y,
+                                                    int32_t w, int32_t h, const BitmapDesc* src,
+                                                    int32_t sx, int32_t sy, MorvaneRegion region) {
+  return morvane::RunClipBlt(dest, x, y, w, h, src, sx, sy, region);
+}
