@@ -1,5 +1,7 @@
 #include "reference.h"
 
+#include <vector>
+
 namespace morvane_test {
 
 int RefOp(Family family, uint32_t code, int d, int s) {
@@ -66,6 +68,30 @@ int32_t RefBlit(Family family, HostBitmap& dst, int32_t x, int32_t y, int32_t w,
     }
   }
   return 0;
+}
+
+int32_t RefClipBlt(HostBitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                   const HostBitmap& src, int32_t sx, int32_t sy,
+                   const std::function<bool(int64_t j, int64_t i)>& inside) {
+  const std::vector<uint8_t> before(src.buffer(), src.buffer() + src.buffer_bytes());
+  auto at = [](auto* pixels, int32_t width, int32_t height, int64_t px, int64_t py) {
+    return pixels + ((height - 1 - py) * int64_t{width} + px) * 4;
+  };
+  bool any = false;
+  for (int64_t py = 0; py < dst.height(); ++py) {
+    for (int64_t px = 0; px < dst.width(); ++px) {
+      const int64_t j = px - x, i = py - y, qx = sx + j, qy = sy + i;
+      if (j < 0 || j >= w || i < 0 || i >= h || qx < 0 || qx >= src.width() || qy < 0 ||
+          qy >= src.height()) {
+        continue;
+      }
+      any = true;
+      if (!inside(j, i)) continue;
+      RefMerge(at(dst.buffer(), dst.width(), dst.height(), px, py),
+               at(before.data(), src.width(), src.height(), qx, qy), [](int, int s) { return s; });
+    }
+  }
+  return any ? 0 : 1;
 }
 
 }  // namespace morvane_test

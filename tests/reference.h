@@ -5,6 +5,7 @@
 #define MORVANE_TESTS_REFERENCE_H_
 
 #include <cstdint>
+#include <functional>
 
 #include "host/host_bitmap.h"
 
@@ -31,6 +32,13 @@ void RefMerge(uint8_t* dp, const uint8_t* sp, OpFn op) {
 // The whole blit on host bitmaps, including its result code. `dst` and `src` may be the same.
 int32_t RefBlit(Family family, HostBitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                 const HostBitmap& src, int32_t sx, int32_t sy, uint32_t code);
+
+// The clipped SRCCOPY blit: RefBlit's pairs, kept only where inside(j, i) holds for the pair's
+// offset (j, i) from the requested corner, and merged from the source as it was before the call.
+// Returns 1 when no requested pair has both pixels, else 0.
+int32_t RefClipBlt(HostBitmap& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                   const HostBitmap& src, int32_t sx, int32_t sy,
+                   const std::function<bool(int64_t j, int64_t i)>& inside);
 
 }  // namespace morvane_test
 
