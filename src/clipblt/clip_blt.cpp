@@ -18,6 +18,9 @@ namespace {
 
 struct FreeOnExit {
   void* block = nullptr;
+  FreeOnExit() = default;
+  FreeOnExit(const FreeOnExit&) = delete;
+  FreeOnExit& operator=(const FreeOnExit&) = delete;
   ~FreeOnExit() { std::free(block); }
 };
 
