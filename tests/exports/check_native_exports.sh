@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# libmorvane.so exports exactly the six C names, and carries the library's version.
+set -euo pipefail
+so=$1
+want="BlendBlt ClipBlt DllGetVersion RopBlt SaveToBitmapA SaveToBitmapW"
+got=$(nm -D --defined-only "$so" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | sort | tr '\n' ' ' | sed 's/ $//')
+[ "$got" = "$want" ] || { echo "exports: got '$got', want '$want'"; exit 1; }
+soname=$(objdump -p "$so" | awk '$1 == "SONAME" {print $2}')
+[ "$soname" = libmorvane.so.0 ] || { echo "SONAME: got '$soname'"; exit 1; }
+real=$(readlink -f "$so")
+[ "${real##*/}" = libmorvane.so.0.0.2.2 ] || { echo "file: got '${real##*/}'"; exit 1; }
+echo "libmorvane.so: exports and version as expected"
