@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, ASan + UBSan) and runs each for a bounded time.
-#   scripts/fuzz.sh [SECONDS_PER_TARGET]     default: $MORVANE_FUZZ_SECONDS or 45
+#   scripts/fuzz.sh [SECONDS_PER_TARGET]     default: $MORVANE_FUZZ_SECONDS or 30
 # A long local run: scripts/fuzz.sh 3600
 # Seeds come from tests/fuzz/corpus/<target>/; what a run finds goes to build/fuzz/corpus/ and any
 # crash to build/fuzz/artifacts/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-seconds=${1:-${MORVANE_FUZZ_SECONDS:-45}}
+seconds=${1:-${MORVANE_FUZZ_SECONDS:-30}}
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DMORVANE_FUZZ=ON -DMORVANE_WERROR=ON \
   -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build build/fuzz -j "$(nproc)"

@@ -20,7 +20,7 @@ CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DMORVANE_SANITIZE=ON -DM
 cmake --build build/asan -j "$jobs"
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
-echo "== fuzzing (${MORVANE_FUZZ_SECONDS:-45} s per target)"
+echo "== fuzzing (${MORVANE_FUZZ_SECONDS:-30} s per target)"
 scripts/fuzz.sh
 
 echo "== Windows build and tests ($wine_kind)"
