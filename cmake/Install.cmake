@@ -1,5 +1,5 @@
-# cmake --install: the header, the library, a CMake package (find_package(Morvane) gives the
-# imported target Morvane::morvane) and a pkg-config file.
+# cmake --install: the header, the library, the morvane tool, a CMake package (find_package(Morvane)
+# gives the imported target Morvane::morvane) and a pkg-config file.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -7,6 +7,12 @@ install(TARGETS morvane EXPORT MorvaneTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET morvane_tool)
+  # The installed tool finds the installed library wherever the prefix is.
+  file(RELATIVE_PATH MORVANE_BIN_TO_LIB ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+  set_target_properties(morvane_tool PROPERTIES INSTALL_RPATH "$ORIGIN/${MORVANE_BIN_TO_LIB}")
+  install(TARGETS morvane_tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES include/morvane.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 set(MORVANE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Morvane)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the native build into a scratch prefix and builds a tiny consumer against it twice:
-# with find_package(Morvane) and with pkg-config.
+# with find_package(Morvane) and with pkg-config; starts the installed tool when it was built.
 #   check_install.sh BUILD_DIR SCRATCH_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,4 +17,7 @@ LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer"
 export PKG_CONFIG_PATH="$lib/pkgconfig"
 cc -o "$scratch/pc-consumer" "$here/consumer.c" $(pkg-config --cflags --libs morvane)
 LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer"
+if [ -x "$build/bin/morvane" ]; then
+  "$scratch/prefix/bin/morvane" --help >/dev/null  # the tool finds the installed library
+fi
 echo "install: both consumers built and ran"
