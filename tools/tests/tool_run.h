@@ -1,0 +1,57 @@
+// Running the built morvane tool as a user would, and the files it reads and writes.
+#ifndef MORVANE_TOOLS_TESTS_TOOL_RUN_H_
+#define MORVANE_TOOLS_TESTS_TOOL_RUN_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/host_bitmap.h"
+
+namespace morvane_tool_test {
+
+struct RunResult {
+  int exit_code = -1;  // -1 when the tool did not exit normally
+  std::string out;
+  std::string err;
+  std::string FirstErrLine() const { return err.substr(0, err.find('\n')); }
+};
+
+// Runs the tool with `args` in the directory `cwd`.
+RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd);
+
+// A fresh empty directory, removed with its files when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  ~ScratchDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+using morvane_test::Pixel;
+
+// Pixels top row first, width * height of them.
+struct Picture {
+  int32_t width = 0, height = 0;
+  std::vector<Pixel> pixels;
+  Pixel At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// Writes a 32-bit uncompressed BMP (bottom-up rows, alpha kept).
+void WriteBmp32(const std::string& path, const Picture& picture);
+
+// Reads a 24-bit uncompressed BMP as written by the library (alpha reads as 255). False when the
+// file is missing or not such a file.
+bool ReadBmp24(const std::string& path, Picture* picture);
+
+void WriteText(const std::string& path, const std::string& text);
+
+}  // namespace morvane_tool_test
+
+#endif  // MORVANE_TOOLS_TESTS_TOOL_RUN_H_
