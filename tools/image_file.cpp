@@ -30,8 +30,9 @@ bool LoadImageFile(const std::string& path, HostImage* out, std::string* error) 
   std::unique_ptr<stbi_uc, PixelsFree> rgba(
       stbi_load_from_file(file.get(), &width, &height, &channels, 4));
   if (!rgba) {
+    const char* reason = stbi_failure_reason();
     *error = path + " is not an image this tool can read (PNG, BMP, TGA or JPEG): " +
-             stbi_failure_reason();
+             (reason != nullptr ? reason : "unknown reason");
     return false;
   }
   if (!out->Allocate(width, height)) {
