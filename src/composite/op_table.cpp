@@ -1,6 +1,7 @@
 #include "composite/op_table.h"
 
 #include "composite/channel_ops.h"
+#include "composite/simd_walks.h"
 
 namespace morvane {
 
@@ -23,6 +24,11 @@ const OpEntry kRopOps[7] = {
     {NOTSRCERASE, "NOTSRCERASE", CompositeRectT<RopOp::NotSrcErase>},
 };
 
+static_assert(sizeof(SimdWalks::blend) / sizeof(RectWalk) == sizeof(kBlendOps) / sizeof(OpEntry),
+              "one vector walk per blend mode");
+static_assert(sizeof(SimdWalks::rop) / sizeof(RectWalk) == sizeof(kRopOps) / sizeof(OpEntry),
+              "one vector walk per raster operation");
+
 const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code) {
   for (size_t i = 0; i < count; ++i) {
     if (table[i].code == code) return &table[i];
@@ -30,25 +36,51 @@ const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code) {
   return nullptr;
 }
 
+const SimdWalks* SimdWalksFor(SimdLevel level) {
+#if MORVANE_X86_SIMD
+  switch (level) {
+    case SimdLevel::kAvx2:
+      return &kAvx2Walks;
+    case SimdLevel::kSse2:
+      return &kSse2Walks;
+    case SimdLevel::kScalar:
+      break;
+  }
+#else
+  (void)level;
+#endif  // MORVANE_X86_SIMD
+  return nullptr;
+}
+
 namespace {
 
-int32_t RunOp(const OpEntry* op, const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-              const PixelView& src, int32_t sx, int32_t sy) {
-  if (op == nullptr) return BLT_BADOP;
-  op->walk(dst, x, y, w, h, src, sx, sy);
-  return BLT_DONE;
+// Runs the row's vector walk when there is one and the rectangle's source and destination bytes
+// are apart, and the row's reference walk otherwise: where they overlap, the pixel-by-pixel order
+// decides the result.
+void RunWalk(RectWalk reference, RectWalk vector, const PixelView& dst, int32_t x, int32_t y,
+             int32_t w, int32_t h, const PixelView& src, int32_t sx, int32_t sy) {
+  const bool apart = !RectSpansOverlap(dst, x, y, w, h, src, sx, sy);
+  (vector != nullptr && apart ? vector : reference)(dst, x, y, w, h, src, sx, sy);
 }
 
 }  // namespace
 
 int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                        const PixelView& src, int32_t sx, int32_t sy, uint32_t mode) {
-  return RunOp(FindOp(kBlendOps, mode), dst, x, y, w, h, src, sx, sy);
+  const OpEntry* row = FindOp(kBlendOps, mode);
+  if (row == nullptr) return BLT_BADOP;
+  const SimdWalks* simd = SimdWalksFor(ActiveSimdLevel());
+  RunWalk(row->walk, simd ? simd->blend[row - kBlendOps] : nullptr, dst, x, y, w, h, src, sx, sy);
+  return BLT_DONE;
 }
 
 int32_t RopComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                      const PixelView& src, int32_t sx, int32_t sy, uint32_t rop) {
-  return RunOp(FindOp(kRopOps, rop), dst, x, y, w, h, src, sx, sy);
+  const OpEntry* row = FindOp(kRopOps, rop);
+  if (row == nullptr) return BLT_BADOP;
+  const SimdWalks* simd = SimdWalksFor(ActiveSimdLevel());
+  RunWalk(row->walk, simd ? simd->rop[row - kRopOps] : nullptr, dst, x, y, w, h, src, sx, sy);
+  return BLT_DONE;
 }
 
 }  // namespace morvane

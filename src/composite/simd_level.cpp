@@ -1,0 +1,46 @@
+#include "composite/simd_level.h"
+
+#include <atomic>
+
+namespace morvane {
+namespace {
+
+std::atomic<int> test_cap{static_cast<int>(SimdLevel::kAvx2)};
+
+}  // namespace
+
+SimdLevel CpuSimdLevel() {
+#if MORVANE_X86_SIMD
+  // Reads what the runtime found with CPUID at start-up; the AVX2 check includes the operating
+  // system's consent to save the wide registers. Calling init again is harmless and covers a call
+  // that arrives before the runtime's own constructors have run.
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return SimdLevel::kAvx2;
+  if (__builtin_cpu_supports("sse2")) return SimdLevel::kSse2;
+#endif  // MORVANE_X86_SIMD
+  return SimdLevel::kScalar;
+}
+
+SimdLevel ActiveSimdLevel() {
+  const int cpu = static_cast<int>(CpuSimdLevel());
+  const int cap = test_cap.load(std::memory_order_relaxed);
+  return static_cast<SimdLevel>(cpu < cap ? cpu : cap);
+}
+
+void CapSimdLevelForTesting(SimdLevel cap) {
+  test_cap.store(static_cast<int>(cap), std::memory_order_relaxed);
+}
+
+const char* SimdLevelName(SimdLevel level) {
+  switch (level) {
+    case SimdLevel::kAvx2:
+      return "avx2";
+    case SimdLevel::kSse2:
+      return "sse2";
+    case SimdLevel::kScalar:
+      break;
+  }
+  return "scalar";
+}
+
+}  // namespace morvane

@@ -1,0 +1,32 @@
+// Which vector instruction set the blits may use, decided from the processor once per call.
+#ifndef MORVANE_COMPOSITE_SIMD_LEVEL_H_
+#define MORVANE_COMPOSITE_SIMD_LEVEL_H_
+
+// The vector walks use GCC/Clang intrinsics and target attributes on x86; every other compiler or
+// processor builds the scalar walks only.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define MORVANE_X86_SIMD 1
+#else
+#define MORVANE_X86_SIMD 0
+#endif  // __GNUC__ && x86
+
+namespace morvane {
+
+// Ordered: each level includes the ones below it.
+enum class SimdLevel { kScalar = 0, kSse2 = 1, kAvx2 = 2 };
+
+// The best level this processor (and, for AVX2, the operating system) supports and this build has.
+SimdLevel CpuSimdLevel();
+
+// The level the dispatchers use: the processor's, lowered by any test cap.
+SimdLevel ActiveSimdLevel();
+
+// Test-only: caps the level the dispatchers use (kScalar forces the reference walks); kAvx2 lifts
+// the cap. Not exported, and nothing in the library calls it.
+void CapSimdLevelForTesting(SimdLevel cap);
+
+const char* SimdLevelName(SimdLevel level);
+
+}  // namespace morvane
+
+#endif  // MORVANE_COMPOSITE_SIMD_LEVEL_H_

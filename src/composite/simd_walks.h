@@ -1,0 +1,80 @@
+// The vector rectangle walks: one table per instruction set, parallel to kBlendOps and kRopOps
+// (row i of each holds the walk for the operator of row i there). Each walk gives exactly the bytes
+// of CompositeRectT for the same operator, provided the two byte ranges the rectangle touches do
+// not overlap; the dispatcher checks that and takes the reference walk otherwise.
+//
+// How the vector walks reproduce the merge without dividing per channel:
+//
+// New alpha. a = da * (255 - sa) / 255 + sa. The product is at most 65025 and fits 16 bits, and
+// x / 255 == (x * 0x8081) >> 23 for every x in 0..65025 (checked exhaustively in the tests), which
+// a 16-bit "multiply high" and a shift of 7 compute.
+//
+// Colour step. c' = d + trunc((X - d) * sa / a). Truncation toward zero makes the step's size
+// floor(|X - d| * sa / a), taken toward X. Each pixel gets one weight
+//
+//   W = trunc(float(sa * 65536 + a) / float(a)),  the exact quotient being v + 1, v = sa * 65536 /
+//   a
+//
+// and the step's size is (|X - d| * W) >> 16, one 16-bit "multiply high" per channel. Why that is
+// exact, for n = |X - d| <= 255 and 0 <= sa < a <= 255:
+//   - Both operands are integers below 2^24, so they convert exactly. If v is an integer the
+//     quotient is exact. Otherwise v + 1 is at least 1/a >= 1/255 from every integer, more than
+//     the float's ulp there (2^-8 at most below 65536), so no rounding mode carries the quotient
+//     across an integer, and W = floor(v) + 1. Either way W - v lies in (0, 1].
+//   - n * W / 65536 = n * sa / a + e with 0 <= e <= n / 65536 <= 255 / 65536 < 1 / 255. The exact
+//     quotient n * sa / a is an integer or at least 1/a >= 1/255 below the next one, so adding e
+//     never reaches the next integer, and the floor is unchanged.
+//   - sa < a keeps v <= 254 * 65536 / 255, so W <= 65280 fits 16 bits.
+// The two other cases: when sa == a > 0, W is exactly 65537 (bit 16 set, which no other W has);
+// those pixels take X itself, which is what the merge gives with the weight 1. When a == 0, sa is 0
+// too; the divisor is raised to 1, W is 0 and every step is 0, leaving the colour as the merge
+// does. The division raises nothing but "inexact"; the walks mask every exception around it anyway
+// and give the caller back its control and status word.
+#ifndef MORVANE_COMPOSITE_SIMD_WALKS_H_
+#define MORVANE_COMPOSITE_SIMD_WALKS_H_
+
+#include <cstdint>
+
+#include "composite/composite_rect.h"
+#include "composite/simd_level.h"
+
+// 32-bit Windows promises only 4-byte stack alignment where an export is entered. Every vector walk
+// realigns its own frame on entry, so that vectors it spills to the stack can never fault.
+#if MORVANE_X86_SIMD && defined(__i386__)
+#define MORVANE_REALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define MORVANE_REALIGN_STACK
+#endif  // MORVANE_X86_SIMD && __i386__
+
+namespace morvane {
+
+struct SimdWalks {
+  RectWalk blend[5];
+  RectWalk rop[7];
+};
+
+#if MORVANE_X86_SIMD
+extern const SimdWalks kSse2Walks;
+extern const SimdWalks kAvx2Walks;
+#endif  // MORVANE_X86_SIMD
+
+// The walks for `level`, or null for kScalar (and on builds without vector walks).
+const SimdWalks* SimdWalksFor(SimdLevel level);
+
+// Whether the bytes the walk reads from src and the bytes it writes in dst share any address. When
+// they do, a pixel written in the call may be read back as source later, which makes the walk order
+// part of the result; only the reference walk keeps that order pixel by pixel.
+inline bool RectSpansOverlap(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                             const PixelView& src, int32_t sx, int32_t sy) {
+  // Rows are stored bottom-up: the lowest byte is the bottom row's first pixel, the highest the end
+  // of the top row.
+  const uintptr_t dst_lo = reinterpret_cast<uintptr_t>(PixelAt(dst, x, y + h - 1));
+  const uintptr_t dst_hi = reinterpret_cast<uintptr_t>(PixelAt(dst, x + w - 1, y)) + 4;
+  const uintptr_t src_lo = reinterpret_cast<uintptr_t>(PixelAt(src, sx, sy + h - 1));
+  const uintptr_t src_hi = reinterpret_cast<uintptr_t>(PixelAt(src, sx + w - 1, sy)) + 4;
+  return dst_lo < src_hi && src_lo < dst_hi;
+}
+
+}  // namespace morvane
+
+#endif  // MORVANE_COMPOSITE_SIMD_WALKS_H_
