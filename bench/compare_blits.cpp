@@ -130,7 +130,7 @@ Kernel Blit(const Row& row, SimdLevel level) {
     } else {
       RopBlt(s.dst.desc(), 0, 0, n, n, s.src.desc(), 0, 0, row.code);
     }
-    morvane::CapSimdLevelForTesting(SimdLevel::kAvx2);
+    morvane::CapSimdLevelForTesting(SimdLevel::kAvx512);
   };
 }
 
@@ -177,8 +177,10 @@ int main(int argc, char** argv) {
       all.push_back({Blit(row, SimdLevel::kScalar), 8, {}});
       all.push_back({Blit(row, level), 1, {}});
     }
-    const bool has_sse2_row = level > SimdLevel::kSse2;
-    if (has_sse2_row) all.push_back({Blit(kRows[0], SimdLevel::kSse2), 2, {}});
+    // BLEND_NORMAL again on each lower vector level the processor has, for comparison.
+    std::vector<SimdLevel> lower;
+    for (int l = int(level) - 1; l >= int(SimdLevel::kSse2); --l) lower.push_back(SimdLevel(l));
+    for (SimdLevel l : lower) all.push_back({Blit(kRows[0], l), 2, {}});
     MeasureInTurns(scenes, all, samples, size == 256 ? (quick ? 16 : 64) : 2);
 
     const double floor = Median(all[0]), pixman = Median(all[1]);
@@ -186,11 +188,13 @@ int main(int argc, char** argv) {
       const double scalar = Median(all[3 + 2 * r]);
       const std::string name = std::string(kRows[r].export_name) + " " + kRows[r].code_name;
       PrintLine(name, size, Median(all[4 + 2 * r]), scalar, pixman, floor);
-      if (r == 0) {
-        if (has_sse2_row)
-          PrintLine(name + " (sse2)", size, Median(all.back()), scalar, pixman, floor);
-        PrintLine(name + " (scalar)", size, scalar, scalar, pixman, floor);
+      if (r != 0) continue;
+      for (size_t k = 0; k < lower.size(); ++k) {
+        const std::string path = std::string(" (") + morvane::SimdLevelName(lower[k]) + ")";
+        PrintLine(name + path, size, Median(all[3 + 2 * std::size(kRows) + k]), scalar, pixman,
+                  floor);
       }
+      PrintLine(name + " (scalar)", size, scalar, scalar, pixman, floor);
     }
     PrintLine("pixman OVER 8888/8888", size, pixman, 0, pixman, floor);
     PrintLine("SDL_BlitSurface BLEND", size, Median(all[2]), 0, pixman, floor);

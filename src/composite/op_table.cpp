@@ -39,6 +39,8 @@ const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code) {
 const SimdWalks* SimdWalksFor(SimdLevel level) {
 #if MORVANE_X86_SIMD
   switch (level) {
+    case SimdLevel::kAvx512:
+      return &kAvx512Walks;
     case SimdLevel::kAvx2:
       return &kAvx2Walks;
     case SimdLevel::kSse2:

@@ -5,16 +5,19 @@
 namespace morvane {
 namespace {
 
-std::atomic<int> test_cap{static_cast<int>(SimdLevel::kAvx2)};
+std::atomic<int> test_cap{static_cast<int>(SimdLevel::kAvx512)};
 
 }  // namespace
 
 SimdLevel CpuSimdLevel() {
 #if MORVANE_X86_SIMD
-  // Reads what the runtime found with CPUID at start-up; the AVX2 check includes the operating
-  // system's consent to save the wide registers. Calling init again is harmless and covers a call
-  // that arrives before the runtime's own constructors have run.
+  // Reads what the runtime found with CPUID at start-up; the AVX2 and AVX-512 checks include the
+  // operating system's consent to save the wide registers. Calling init again is harmless and
+  // covers a call that arrives before the runtime's own constructors have run.
   __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
+    return SimdLevel::kAvx512;
+  }
   if (__builtin_cpu_supports("avx2")) return SimdLevel::kAvx2;
   if (__builtin_cpu_supports("sse2")) return SimdLevel::kSse2;
 #endif  // MORVANE_X86_SIMD
@@ -33,6 +36,8 @@ void CapSimdLevelForTesting(SimdLevel cap) {
 
 const char* SimdLevelName(SimdLevel level) {
   switch (level) {
+    case SimdLevel::kAvx512:
+      return "avx512";
     case SimdLevel::kAvx2:
       return "avx2";
     case SimdLevel::kSse2:

@@ -56,6 +56,7 @@ struct SimdWalks {
 #if MORVANE_X86_SIMD
 extern const SimdWalks kSse2Walks;
 extern const SimdWalks kAvx2Walks;
+extern const SimdWalks kAvx512Walks;
 #endif  // MORVANE_X86_SIMD
 
 // The walks for `level`, or null for kScalar (and on builds without vector walks).
