@@ -130,7 +130,7 @@ Kernel Blit(const Row& row, SimdLevel level) {
     } else {
       RopBlt(s.dst.desc(), 0, 0, n, n, s.src.desc(), 0, 0, row.code);
     }
-    morvane::CapSimdLevelForTesting(SimdLevel::kAvx512);
+    morvane::CapSimdLevelForTesting(morvane::kTopSimdLevel);
   };
 }
 

@@ -5,7 +5,7 @@
 namespace morvane {
 namespace {
 
-std::atomic<int> test_cap{static_cast<int>(SimdLevel::kAvx512)};
+std::atomic<int> test_cap{static_cast<int>(kTopSimdLevel)};
 
 }  // namespace
 

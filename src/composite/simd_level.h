@@ -14,6 +14,7 @@ namespace morvane {
 
 // Ordered: each level includes the ones below it.
 enum class SimdLevel { kScalar = 0, kSse2 = 1, kAvx2 = 2, kAvx512 = 3 };
+constexpr SimdLevel kTopSimdLevel = SimdLevel::kAvx512;
 
 // The best level this processor (and, for AVX2, the operating system) supports and this build has.
 SimdLevel CpuSimdLevel();
@@ -21,8 +22,8 @@ SimdLevel CpuSimdLevel();
 // The level the dispatchers use: the processor's, lowered by any test cap.
 SimdLevel ActiveSimdLevel();
 
-// Test-only: caps the level the dispatchers use (kScalar forces the reference walks); kAvx512 lifts
-// the cap. Not exported, and nothing in the library calls it.
+// Test-only: caps the level the dispatchers use (kScalar forces the reference walks); kTopSimdLevel
+// lifts the cap. Not exported, and nothing in the library calls it.
 void CapSimdLevelForTesting(SimdLevel cap);
 
 const char* SimdLevelName(SimdLevel level);
