@@ -23,22 +23,6 @@ int32_t Blit(Family family, const BitmapDesc* dest, int32_t x, int32_t y, int32_
                                   : RopBlt(dest, x, y, w, h, src, sx, sy, code);
 }
 
-// Fills a bitmap with random bytes and alphas in runs: whole stretches transparent, opaque or
-// mixed, so that every walk meets its shortcuts and its full arithmetic side by side.
-void FillWithRuns(HostBitmap& b, std::mt19937& rng) {
-  b.FillRandom(rng);
-  std::uniform_int_distribution<int> kind(0, 3), run(1, 40);
-  uint8_t* p = b.buffer();
-  const size_t pixels = b.buffer_bytes() / 4;
-  for (size_t i = 0; i < pixels;) {
-    const int k = kind(rng);
-    const size_t end = std::min(pixels, i + size_t(run(rng)));
-    for (; i < end; ++i) {
-      if (k < 2) p[i * 4 + 3] = k == 0 ? 0 : 255;  // k >= 2 keeps the mixed alphas
-    }
-  }
-}
-
 TEST(SimdDispatch, CapLowersTheLevelAndLifts) {
   const SimdLevel cpu = morvane::CpuSimdLevel();
   std::printf("vector walks on this processor: %s\n", morvane::SimdLevelName(cpu));
@@ -80,9 +64,9 @@ TEST(SimdBlits, RandomScenesMatchTheReferenceWalkAtEveryLevel) {
       const Fence fence = seed % 4 < 2 ? Fence::kEnd : Fence::kStart;
       HostBitmap fast(dw, dh, {}, fence), slow(dw, dh, {}, fence), src(sw, sh, {}, fence);
       std::mt19937 a(seed + 1000), b(seed + 1000), c(seed + 2000);
-      FillWithRuns(fast, a);
-      FillWithRuns(slow, b);
-      FillWithRuns(src, c);
+      fast.FillRandomRuns(a);
+      slow.FillRandomRuns(b);
+      src.FillRandomRuns(c);
       const int32_t x = uni(-4, dw), y = uni(-2, dh), w = uni(1, 72), h = uni(1, 6);
       const int32_t sx = uni(-4, sw), sy = uni(-2, sh);
       const auto src_before = src.Snapshot();
@@ -115,8 +99,8 @@ TEST(SimdBlits, OverlapInEveryDirectionKeepsTheReferenceOrder) {
       auto scene = [seed, dx, dy](SimdLevel level, bool from_copy) {
         HostBitmap bmp(64, 8), copy(64, 8);
         std::mt19937 a(seed), b(seed);
-        FillWithRuns(bmp, a);
-        FillWithRuns(copy, b);
+        bmp.FillRandomRuns(a);
+        copy.FillRandomRuns(b);
         ScopedSimdCap cap(level);
         const BitmapDesc* src = from_copy ? copy.desc() : bmp.desc();
         EXPECT_EQ(BlendBlt(bmp.desc(), 20, 3, 40, 4, src, 20 + dx, 3 + dy, BLEND_ADD), BLT_DONE);
@@ -161,10 +145,10 @@ TEST(SimdBlits, AliasedViewsTakeTheReferenceWalk) {
 TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
   HostBitmap src(67, 3);
   std::mt19937 rng(3);
-  FillWithRuns(src, rng);
+  src.FillRandomRuns(rng);
   HostBitmap want(67, 3);
   std::mt19937 seed_a(4);
-  FillWithRuns(want, seed_a);
+  want.FillRandomRuns(seed_a);
   {
     ScopedSimdCap cap(SimdLevel::kScalar);
     BlendBlt(want.desc(), 0, 0, 67, 3, src.desc(), 0, 0, BLEND_MULTIPLY);
@@ -175,7 +159,7 @@ TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
          {_MM_ROUND_NEAREST, _MM_ROUND_DOWN, _MM_ROUND_UP, _MM_ROUND_TOWARD_ZERO}) {
       HostBitmap dst(67, 3);
       std::mt19937 seed_b(4);
-      FillWithRuns(dst, seed_b);
+      dst.FillRandomRuns(seed_b);
       const unsigned int callers = (saved & ~_MM_MASK_MASK & ~_MM_ROUND_MASK) | rounding;
       _mm_setcsr(callers);
       {

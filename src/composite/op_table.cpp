@@ -37,20 +37,20 @@ const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code) {
 }
 
 const SimdWalks* SimdWalksFor(SimdLevel level) {
-#if MORVANE_X86_SIMD
   switch (level) {
+#if MORVANE_X86_WIDE_SIMD
     case SimdLevel::kAvx512:
       return &kAvx512Walks;
     case SimdLevel::kAvx2:
       return &kAvx2Walks;
+#endif  // MORVANE_X86_WIDE_SIMD
+#if MORVANE_X86_SIMD
     case SimdLevel::kSse2:
       return &kSse2Walks;
-    case SimdLevel::kScalar:
+#endif  // MORVANE_X86_SIMD
+    default:
       break;
   }
-#else
-  (void)level;
-#endif  // MORVANE_X86_SIMD
   return nullptr;
 }
 

@@ -15,10 +15,12 @@ SimdLevel CpuSimdLevel() {
   // operating system's consent to save the wide registers. Calling init again is harmless and
   // covers a call that arrives before the runtime's own constructors have run.
   __builtin_cpu_init();
+#if MORVANE_X86_WIDE_SIMD
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
     return SimdLevel::kAvx512;
   }
   if (__builtin_cpu_supports("avx2")) return SimdLevel::kAvx2;
+#endif  // MORVANE_X86_WIDE_SIMD
   if (__builtin_cpu_supports("sse2")) return SimdLevel::kSse2;
 #endif  // MORVANE_X86_SIMD
   return SimdLevel::kScalar;

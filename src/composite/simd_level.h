@@ -10,6 +10,14 @@
 #define MORVANE_X86_SIMD 0
 #endif  // __GNUC__ && x86
 
+// The AVX2 and AVX-512 walks too, except on 64-bit Windows: there GCC cannot realign the stack and
+// may spill 32- and 64-byte vectors with aligned stores to slots the ABI aligns to 16 bytes only.
+#if MORVANE_X86_SIMD && !defined(_WIN64)
+#define MORVANE_X86_WIDE_SIMD 1
+#else
+#define MORVANE_X86_WIDE_SIMD 0
+#endif  // MORVANE_X86_SIMD && !_WIN64
+
 namespace morvane {
 
 // Ordered: each level includes the ones below it.

@@ -55,9 +55,11 @@ struct SimdWalks {
 
 #if MORVANE_X86_SIMD
 extern const SimdWalks kSse2Walks;
+#endif  // MORVANE_X86_SIMD
+#if MORVANE_X86_WIDE_SIMD
 extern const SimdWalks kAvx2Walks;
 extern const SimdWalks kAvx512Walks;
-#endif  // MORVANE_X86_SIMD
+#endif  // MORVANE_X86_WIDE_SIMD
 
 // The walks for `level`, or null for kScalar (and on builds without vector walks).
 const SimdWalks* SimdWalksFor(SimdLevel level);

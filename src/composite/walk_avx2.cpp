@@ -2,7 +2,7 @@
 // attributes, so the rest of the library (and the 32-bit DLL) still runs on processors without it.
 #include "composite/simd_walks.h"
 
-#if MORVANE_X86_SIMD
+#if MORVANE_X86_WIDE_SIMD
 
 #include <immintrin.h>
 
@@ -130,4 +130,4 @@ const SimdWalks kAvx2Walks = {
 
 }  // namespace morvane
 
-#endif  // MORVANE_X86_SIMD
+#endif  // MORVANE_X86_WIDE_SIMD

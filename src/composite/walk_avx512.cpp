@@ -3,7 +3,7 @@
 // attributes, so the rest of the library still runs on processors without it.
 #include "composite/simd_walks.h"
 
-#if MORVANE_X86_SIMD
+#if MORVANE_X86_WIDE_SIMD
 
 #include <immintrin.h>
 
@@ -134,4 +134,4 @@ const SimdWalks kAvx512Walks = {
 
 }  // namespace morvane
 
-#endif  // MORVANE_X86_SIMD
+#endif  // MORVANE_X86_WIDE_SIMD

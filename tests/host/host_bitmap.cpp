@@ -1,5 +1,6 @@
 #include "host/host_bitmap.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,6 +72,19 @@ void HostBitmap::FillRandom(std::mt19937& rng) {
     for (int c = 0; c < 3; ++c) pixels_[i + c] = static_cast<uint8_t>(byte(rng));
     const int kind = third(rng);
     pixels_[i + 3] = static_cast<uint8_t>(kind == 0 ? 0 : kind == 1 ? 255 : byte(rng));
+  }
+}
+
+void HostBitmap::FillRandomRuns(std::mt19937& rng) {
+  FillRandom(rng);
+  std::uniform_int_distribution<int> kind(0, 2), run(1, 40);
+  const size_t pixels = buffer_bytes() / 4;
+  for (size_t i = 0; i < pixels;) {
+    const int k = kind(rng);
+    const size_t end = std::min(pixels, i + size_t(run(rng)));
+    for (; i < end; ++i) {
+      if (k < 2) pixels_[i * 4 + 3] = static_cast<uint8_t>(k == 0 ? 0 : 255);
+    }
   }
 }
 

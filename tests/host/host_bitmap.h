@@ -68,6 +68,9 @@ class HostBitmap {
   std::vector<Pixel> Snapshot() const;
   // Fills every byte from the generator; alphas are drawn from 0, 255 and in-between in thirds.
   void FillRandom(std::mt19937& rng);
+  // As FillRandom, then sets the alphas in runs of 1..40 pixels: all 0, all 255, or left mixed,
+  // so that the vector walks meet their shortcuts and their full arithmetic side by side.
+  void FillRandomRuns(std::mt19937& rng);
 
  private:
   GuardedBlock records_;
