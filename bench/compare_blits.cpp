@@ -137,8 +137,9 @@ Kernel Blit(const Row& row, SimdLevel level) {
 void PrintLine(const std::string& kernel, int32_t size, double mpix, double scalar, double pixman,
                double floor) {
   auto ratio = [](double a, double b) {
+    if (b <= 0) return std::string("-");
     char buf[16];
-    std::snprintf(buf, sizeof buf, b > 0 ? "%.2f" : "-", a / b);
+    std::snprintf(buf, sizeof buf, "%.2f", a / b);
     return std::string(buf);
   };
   std::printf("| %-30s | %4d | %8.0f | %7s | %7s | %7s |\n", kernel.c_str(), size, mpix,

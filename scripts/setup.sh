@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 qemu-user
-          python3 python3-pil pkg-config libstb-dev)
+          python3 python3-pil pkg-config libstb-dev libpixman-1-dev libsdl2-dev)
 
 missing=()
 for p in "${packages[@]}"; do
