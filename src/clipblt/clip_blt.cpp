@@ -1,7 +1,7 @@
 // ClipBlt: the SRCCOPY blit restricted to a clip region. The region is read as rectangles, each is
 // cut to the fitted rectangle, and the pieces are composited one by one with the raster-operation
-// table's SRCCOPY walk. Work and memory follow the rectangle and the region, never the size of
-// the source bitmap.
+// table's SRCCOPY walk (its vector walk where the processor has one). Work and memory follow the
+// rectangle and the region, never the size of the source bitmap.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -87,7 +87,9 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
     sy = 0;
   }
 
-  const RectWalk walk = FindOp(kRopOps, SRCCOPY)->walk;
+  // The source is now apart from the destination (copied if it was not), so every box may take
+  // the vector walk.
+  const RectWalk walk = ChooseRopWalk(*FindOp(kRopOps, SRCCOPY), /*apart=*/true);
   ForEachUnionBox(pieces.data(), pieces.size(), scratch, [&](const ClipBox& box) {
     walk(dst_view, x + box.left, y + box.top, box.right - box.left, box.bottom - box.top, src_view,
          sx + box.left, sy + box.top);

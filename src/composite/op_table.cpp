@@ -54,25 +54,22 @@ const SimdWalks* SimdWalksFor(SimdLevel level) {
   return nullptr;
 }
 
-namespace {
-
-// Runs the row's vector walk when there is one and the rectangle's source and destination bytes
-// are apart, and the row's reference walk otherwise: where they overlap, the pixel-by-pixel order
-// decides the result.
-void RunWalk(RectWalk reference, RectWalk vector, const PixelView& dst, int32_t x, int32_t y,
-             int32_t w, int32_t h, const PixelView& src, int32_t sx, int32_t sy) {
-  const bool apart = !RectSpansOverlap(dst, x, y, w, h, src, sx, sy);
-  (vector != nullptr && apart ? vector : reference)(dst, x, y, w, h, src, sx, sy);
+RectWalk ChooseBlendWalk(const OpEntry& row, bool apart) {
+  const SimdWalks* simd = apart ? SimdWalksFor(ActiveSimdLevel()) : nullptr;
+  return simd != nullptr ? simd->blend[&row - kBlendOps] : row.walk;
 }
 
-}  // namespace
+RectWalk ChooseRopWalk(const OpEntry& row, bool apart) {
+  const SimdWalks* simd = apart ? SimdWalksFor(ActiveSimdLevel()) : nullptr;
+  return simd != nullptr ? simd->rop[&row - kRopOps] : row.walk;
+}
 
 int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                        const PixelView& src, int32_t sx, int32_t sy, uint32_t mode) {
   const OpEntry* row = FindOp(kBlendOps, mode);
   if (row == nullptr) return BLT_BADOP;
-  const SimdWalks* simd = SimdWalksFor(ActiveSimdLevel());
-  RunWalk(row->walk, simd ? simd->blend[row - kBlendOps] : nullptr, dst, x, y, w, h, src, sx, sy);
+  const bool apart = !RectSpansOverlap(dst, x, y, w, h, src, sx, sy);
+  ChooseBlendWalk(*row, apart)(dst, x, y, w, h, src, sx, sy);
   return BLT_DONE;
 }
 
@@ -80,8 +77,8 @@ int32_t RopComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int3
                      const PixelView& src, int32_t sx, int32_t sy, uint32_t rop) {
   const OpEntry* row = FindOp(kRopOps, rop);
   if (row == nullptr) return BLT_BADOP;
-  const SimdWalks* simd = SimdWalksFor(ActiveSimdLevel());
-  RunWalk(row->walk, simd ? simd->rop[row - kRopOps] : nullptr, dst, x, y, w, h, src, sx, sy);
+  const bool apart = !RectSpansOverlap(dst, x, y, w, h, src, sx, sy);
+  ChooseRopWalk(*row, apart)(dst, x, y, w, h, src, sx, sy);
   return BLT_DONE;
 }
 

@@ -26,11 +26,16 @@ const OpEntry* FindOp(const OpEntry (&table)[N], uint32_t code) {
   return FindOp(table, N, code);
 }
 
+// The walk to run for `row` of kBlendOps (or kRopOps) in one call: the row's vector walk for this
+// processor (simd_walks.h) when `apart`, i.e. when the bytes the call reads from the source and the
+// bytes it writes do not overlap; the row's reference walk otherwise, since then the
+// pixel-by-pixel order decides the result. Both give the same bytes.
+RectWalk ChooseBlendWalk(const OpEntry& row, bool apart);
+RectWalk ChooseRopWalk(const OpEntry& row, bool apart);
+
 // The dispatchers behind the blits. The rectangle is already fitted and both views have pixels.
 // Each looks the code up once, runs the selected operator's walk and returns BLT_DONE, or returns
-// BLT_BADOP and touches nothing. The walk is the operator's vector walk for this processor
-// (simd_walks.h) when the source and destination bytes are apart, and its reference walk otherwise;
-// both give the same bytes.
+// BLT_BADOP and touches nothing. The walk is chosen as above, for the whole rectangle.
 int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                        const PixelView& src, int32_t sx, int32_t sy, uint32_t mode);
 int32_t RopComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
