@@ -45,6 +45,8 @@ const SimdWalks* SimdWalksFor(SimdLevel level) {
       return &kAvx2Walks;
 #endif  // MORVANE_X86_WIDE_SIMD
 #if MORVANE_X86_SIMD
+    case SimdLevel::kSse41:
+      return &kSse41Walks;
     case SimdLevel::kSse2:
       return &kSse2Walks;
 #endif  // MORVANE_X86_SIMD

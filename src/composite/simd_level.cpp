@@ -21,6 +21,7 @@ SimdLevel CpuSimdLevel() {
   }
   if (__builtin_cpu_supports("avx2")) return SimdLevel::kAvx2;
 #endif  // MORVANE_X86_WIDE_SIMD
+  if (__builtin_cpu_supports("sse4.1")) return SimdLevel::kSse41;
   if (__builtin_cpu_supports("sse2")) return SimdLevel::kSse2;
 #endif  // MORVANE_X86_SIMD
   return SimdLevel::kScalar;
@@ -42,6 +43,8 @@ const char* SimdLevelName(SimdLevel level) {
       return "avx512";
     case SimdLevel::kAvx2:
       return "avx2";
+    case SimdLevel::kSse41:
+      return "sse4.1";
     case SimdLevel::kSse2:
       return "sse2";
     case SimdLevel::kScalar:

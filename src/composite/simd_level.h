@@ -10,8 +10,9 @@
 #define MORVANE_X86_SIMD 0
 #endif  // __GNUC__ && x86
 
-// The AVX2 and AVX-512 walks too, except on 64-bit Windows: there GCC cannot realign the stack and
-// may spill 32- and 64-byte vectors with aligned stores to slots the ABI aligns to 16 bytes only.
+// The AVX2 and AVX-512 walks are built wherever the others are except on 64-bit Windows: there GCC
+// cannot realign the stack and may spill 32- and 64-byte vectors with aligned stores to slots the
+// ABI aligns to 16 bytes only.
 #if MORVANE_X86_SIMD && !defined(_WIN64)
 #define MORVANE_X86_WIDE_SIMD 1
 #else
@@ -21,10 +22,11 @@
 namespace morvane {
 
 // Ordered: each level includes the ones below it.
-enum class SimdLevel { kScalar = 0, kSse2 = 1, kAvx2 = 2, kAvx512 = 3 };
+enum class SimdLevel { kScalar = 0, kSse2 = 1, kSse41 = 2, kAvx2 = 3, kAvx512 = 4 };
 constexpr SimdLevel kTopSimdLevel = SimdLevel::kAvx512;
 
-// The best level this processor (and, for AVX2, the operating system) supports and this build has.
+// The best level this processor (and, for the wide registers, the operating system) supports and
+// this build has.
 SimdLevel CpuSimdLevel();
 
 // The level the dispatchers use: the processor's, lowered by any test cap.

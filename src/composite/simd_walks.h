@@ -55,6 +55,7 @@ struct SimdWalks {
 
 #if MORVANE_X86_SIMD
 extern const SimdWalks kSse2Walks;
+extern const SimdWalks kSse41Walks;
 #endif  // MORVANE_X86_SIMD
 #if MORVANE_X86_WIDE_SIMD
 extern const SimdWalks kAvx2Walks;

@@ -73,10 +73,14 @@ MORVANE_AVX2 inline V Merge8(V d, V s, V x) {
   // |X - d| per byte, from two saturating differences of which at most one is non-zero.
   const V up = _mm256_subs_epu8(x, d), down = _mm256_subs_epu8(d, x);
   const V size = _mm256_or_si256(up, down);
-  const V even = _mm256_and_si256(size, _mm256_set1_epi16(0xFF));
-  const V odd = _mm256_srli_epi16(size, 8);
-  const V step = _mm256_or_si256(_mm256_mulhi_epu16(even, weights),
-                                 _mm256_slli_epi16(_mm256_mulhi_epu16(odd, weights), 8));
+  // Each channel's step, (|X - d| * W) >> 16, from a 16-bit multiply-high. The even bytes (blue,
+  // red) are multiplied as they are and give the step in their low byte. The odd bytes (green,
+  // alpha) are multiplied in place, i.e. times 256, and give (|X - d| * W) >> 8, whose high byte is
+  // the step; a byte blend takes each from where it lies.
+  const V low = _mm256_set1_epi16(0xFF);
+  const V even_q = _mm256_mulhi_epu16(_mm256_and_si256(size, low), weights);
+  const V odd_q = _mm256_mulhi_epu16(_mm256_andnot_si256(low, size), weights);
+  const V step = _mm256_blendv_epi8(odd_q, even_q, low);
   // step <= |X - d|, so min(step, up) is the step where X is above d and 0 elsewhere, and
   // min(step, down) the other way round: d moves by step toward X.
   const V moved =

@@ -78,10 +78,14 @@ MORVANE_AVX512 inline V Merge16(V d, V s, V x) {
   // |X - d| per byte, from two saturating differences of which at most one is non-zero.
   const V up = _mm512_subs_epu8(x, d), down = _mm512_subs_epu8(d, x);
   const V size = _mm512_or_si512(up, down);
-  const V even = _mm512_and_si512(size, _mm512_set1_epi16(0xFF));
-  const V odd = _mm512_srli_epi16(size, 8);
-  const V step = _mm512_or_si512(_mm512_mulhi_epu16(even, weights),
-                                 _mm512_slli_epi16(_mm512_mulhi_epu16(odd, weights), 8));
+  // Each channel's step, (|X - d| * W) >> 16, from a 16-bit multiply-high. The even bytes (blue,
+  // red) are multiplied as they are and give the step in their low byte. The odd bytes (green,
+  // alpha) are multiplied in place, i.e. times 256, and give (|X - d| * W) >> 8, whose high byte is
+  // the step; a byte blend takes each from where it lies.
+  const V low = _mm512_set1_epi16(0xFF);
+  const V even_q = _mm512_mulhi_epu16(_mm512_and_si512(size, low), weights);
+  const V odd_q = _mm512_mulhi_epu16(_mm512_andnot_si512(low, size), weights);
+  const V step = _mm512_mask_blend_epi8(0x5555555555555555ull, odd_q, even_q);
   // step <= |X - d|, so min(step, up) is the step where X is above d and 0 elsewhere, and
   // min(step, down) the other way round: d moves by step toward X.
   const V moved =

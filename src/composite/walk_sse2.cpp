@@ -106,10 +106,11 @@ MORVANE_SSE2 MORVANE_REALIGN_STACK void WalkSse2(const PixelView& dst, int32_t x
       if (AlphasEqual(s, zero) == 0x8888) continue;  // all four transparent: nothing changes
       const V d = _mm_loadu_si128(reinterpret_cast<const V*>(dp));
       const V x4 = ApplyOp(Op{}, d, s);
-      // All four opaque: a is 255 and every colour becomes X.
-      const V out =
-          AlphasEqual(s, ones) == 0x8888 ? _mm_or_si128(x4, AlphaBytes()) : Merge4(d, s, x4);
-      _mm_storeu_si128(reinterpret_cast<V*>(dp), out);
+      if (AlphasEqual(s, ones) == 0x8888) {  // all four opaque: a is 255 and every colour X
+        _mm_storeu_si128(reinterpret_cast<V*>(dp), _mm_or_si128(x4, AlphaBytes()));
+        continue;
+      }
+      _mm_storeu_si128(reinterpret_cast<V*>(dp), Merge4(d, s, x4));
     }
     for (; j < w; ++j, dp += 4, sp += 4) MergePixel<Op>(dp, sp);
   }

@@ -25,6 +25,7 @@ const char* ProcessorVectors() {
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) return "avx512";
   if (__builtin_cpu_supports("avx2")) return "avx2";
+  if (__builtin_cpu_supports("sse4.1")) return "sse4.1";
   if (__builtin_cpu_supports("sse2")) return "sse2";
 #endif  // __GNUC__ && x86
   return "none";
