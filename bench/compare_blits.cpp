@@ -5,7 +5,9 @@
 // vector loop that reads source and destination and writes the destination). Sources have alphas
 // mixed 0 / 255 / in-between, as sprites have them. Each figure is the median of repeated runs.
 //
-//   morvane_compare [--quick]
+//   morvane_compare [--quick] [--cap sse2|sse4.1|avx2|avx512]
+//
+// --quick takes fewer samples; --cap measures as on a processor that stops at that vector level.
 #include <SDL.h>
 #include <emmintrin.h>
 #include <pixman.h>
@@ -149,9 +151,18 @@ void PrintLine(const std::string& kernel, int32_t size, double mpix, double scal
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  bool quick = false;
+  SimdLevel level = morvane::CpuSimdLevel();
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--quick") == 0) quick = true;
+    if (std::strcmp(argv[i], "--cap") == 0 && i + 1 < argc) {
+      const char* name = argv[++i];
+      for (int l = int(SimdLevel::kSse2); l < int(level); ++l) {
+        if (std::strcmp(name, morvane::SimdLevelName(SimdLevel(l))) == 0) level = SimdLevel(l);
+      }
+    }
+  }
   const int samples = quick ? 3 : 11;
-  const SimdLevel level = morvane::CpuSimdLevel();
   std::printf("vector walks: %s; pixman %s; SDL %d.%d.%d\n\n", morvane::SimdLevelName(level),
               pixman_version_string(), SDL_MAJOR_VERSION, SDL_MINOR_VERSION, SDL_PATCHLEVEL);
   std::printf("| %-30s | %4s | %8s | %7s | %7s | %7s |\n", "kernel", "size", "Mpix/s", "/scalar",

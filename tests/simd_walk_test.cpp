@@ -2,13 +2,17 @@
 // the reference walk, overlapping spans in every direction (which must keep the reference walk's
 // pixel-by-pixel order), and the caller's floating-point state.
 #include <gtest/gtest.h>
-#include <xmmintrin.h>
 
+#include <cstdio>
 #include <random>
 
 #include "host/host_bitmap.h"
 #include "op_helpers.h"
 #include "simd_helpers.h"
+
+#if MORVANE_X86_SIMD
+#include <xmmintrin.h>
+#endif  // MORVANE_X86_SIMD
 
 namespace morvane_test {
 namespace {
@@ -140,6 +144,7 @@ TEST(SimdBlits, AliasedViewsTakeTheReferenceWalk) {
   }
 }
 
+#if MORVANE_X86_SIMD
 // The walks divide in single precision. Whatever the caller has set (every exception unmasked, any
 // rounding mode) they must neither trap nor change a byte, and must hand the control word back.
 TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
@@ -173,6 +178,7 @@ TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
     }
   }
 }
+#endif  // MORVANE_X86_SIMD
 
 }  // namespace
 }  // namespace morvane_test
