@@ -19,12 +19,13 @@ for target in build/fuzz/bin/fuzz_*; do
   seeds=tests/fuzz/corpus/${name#fuzz_}
   [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
   echo "fuzz: $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -print_final_stats=0 -artifact_prefix=build/fuzz/artifacts/ \
-    "$corpus" 2>&1 | grep -E '^(Done|==|SUMMARY|artifact_prefix)' || true
-  # libFuzzer exits non-zero on a finding; grep above hides that, so look for artifacts.
-  if ls build/fuzz/artifacts/ | grep -q .; then
-    echo "fuzz: $name found a failing input: build/fuzz/artifacts/" >&2
+  log=build/fuzz/$name.log
+  if ! "$target" -max_total_time="$seconds" -print_final_stats=0 \
+      -artifact_prefix=build/fuzz/artifacts/ "$corpus" >"$log" 2>&1; then
+    grep -E '^(==|SUMMARY|artifact_prefix|Test unit written)' "$log" >&2 || tail -n 20 "$log" >&2
+    echo "fuzz: $name found a failing input (build/fuzz/artifacts/, log $log)" >&2
     exit 1
   fi
+  grep -E '^Done' "$log" || true
 done
 echo "fuzz: every target ran clean"

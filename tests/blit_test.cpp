@@ -19,17 +19,6 @@ int32_t Blit(Family family, const BitmapDesc* dest, int32_t x, int32_t y, int32_
                                   : RopBlt(dest, x, y, w, h, src, sx, sy, code);
 }
 
-// Two bitmaps with the same random content and fence: one for the library, one for the model.
-struct Twin {
-  HostBitmap lib, ref;
-  Twin(int32_t w, int32_t h, Fence fence, uint32_t seed)
-      : lib(w, h, {}, fence), ref(w, h, {}, fence) {
-    std::mt19937 a(seed), b(seed);
-    lib.FillRandom(a);
-    ref.FillRandom(b);
-  }
-};
-
 TEST(BlitResults, EmptyFitComesFirstThenNullViewThenBadCode) {
   HostBitmap dst(8, 8, {1, 2, 3, 4}), src(8, 8, {9, 9, 9, 255});
   const BitmapDesc none{0, 8, 8};
@@ -69,7 +58,7 @@ TEST(BlitResults, TransparentSourceChangesNothingInAnyMode) {
 }
 
 TEST(BlitResults, SrcCopyEqualsNormal) {
-  Twin a(9, 7, Fence::kEnd, 11), b(9, 7, Fence::kEnd, 11);
+  TwinBitmaps a(9, 7, Fence::kEnd, 11), b(9, 7, Fence::kEnd, 11);
   HostBitmap src(9, 7);
   std::mt19937 rng(12);
   src.FillRandom(rng);
@@ -111,7 +100,7 @@ TEST(BlitClipping, ExtremeCoordinatesMatchTheModel) {
   HostBitmap src(7, 6, {}, Fence::kStart);
   src.FillRandom(rng);
   for (int n = 0; n < 3000; ++n) {
-    Twin dst(5, 8, n % 2 ? Fence::kStart : Fence::kEnd, uint32_t(n));
+    TwinBitmaps dst(5, 8, n % 2 ? Fence::kStart : Fence::kEnd, uint32_t(n));
     int32_t v[6];
     for (int32_t& e : v) e = values[pick(rng)];
     if (n % 3 == 0) v[2] = 6, v[3] = 5;  // a sane size with extreme positions
@@ -134,11 +123,11 @@ TEST(BlitRandom, ScenesMatchTheModel) {
     const uint32_t code = family == Family::kBlend ? uint32_t(uni(0, 5)) : kRops[uni(0, 6)];
     const int32_t dw = uni(1, 23), dh = uni(1, 19);
     const Fence fence = uni(0, 1) ? Fence::kStart : Fence::kEnd;
-    Twin dst(dw, dh, fence, seed * 7 + 1);
+    TwinBitmaps dst(dw, dh, fence, seed * 7 + 1);
     const bool self = seed % 5 == 0;
-    Twin other(uni(1, 23), uni(1, 19), fence == Fence::kEnd ? Fence::kStart : Fence::kEnd,
-               seed * 7 + 2);
-    const Twin& src = self ? dst : other;
+    TwinBitmaps other(uni(1, 23), uni(1, 19), fence == Fence::kEnd ? Fence::kStart : Fence::kEnd,
+                      seed * 7 + 2);
+    const TwinBitmaps& src = self ? dst : other;
     const int32_t x = uni(-8, dw + 2), y = uni(-8, dh + 2), w = uni(-2, 26), h = uni(-2, 22);
     int32_t sx = uni(-8, 25), sy = uni(-8, 21);
     if (self && seed % 3 == 0) sx = x + uni(-2, 2), sy = y + uni(-2, 2);  // near-overlap shifts

@@ -11,17 +11,6 @@
 namespace morvane_test {
 namespace {
 
-// Two bitmaps with the same random content: one for ClipBlt, one for a comparison.
-struct Twin {
-  HostBitmap a, b;
-  Twin(int32_t w, int32_t h, uint32_t seed, Fence fence = Fence::kEnd)
-      : a(w, h, {}, fence), b(w, h, {}, fence) {
-    std::mt19937 r1(seed), r2(seed);
-    a.FillRandom(r1);
-    b.FillRandom(r2);
-  }
-};
-
 void FillRandom(HostBitmap& bmp, uint32_t seed) {
   std::mt19937 rng(seed);
   bmp.FillRandom(rng);
@@ -42,32 +31,33 @@ TEST(ClipBltRegion, CoveringOrNullRegionEqualsRopBltSrcCopy) {
   HostBitmap src(12, 10);
   FillRandom(src, 1);
   for (const Case& c : cases) {
-    Twin with_region(13, 11, 2), with_null(13, 11, 2), rop(13, 11, 2);
+    TwinBitmaps with_region(13, 11, Fence::kEnd, 2), with_null(13, 11, Fence::kEnd, 2),
+        rop(13, 11, Fence::kEnd, 2);
     const RegionRecord covering({{0, 0, c.w, c.h}});
     EXPECT_EQ(
-        ClipBlt(with_region.a.desc(), c.x, c.y, c.w, c.h, src.desc(), c.sx, c.sy, covering.get()),
+        ClipBlt(with_region.lib.desc(), c.x, c.y, c.w, c.h, src.desc(), c.sx, c.sy, covering.get()),
         BLT_DONE);
-    EXPECT_EQ(ClipBlt(with_null.a.desc(), c.x, c.y, c.w, c.h, src.desc(), c.sx, c.sy, nullptr),
+    EXPECT_EQ(ClipBlt(with_null.lib.desc(), c.x, c.y, c.w, c.h, src.desc(), c.sx, c.sy, nullptr),
               BLT_DONE);
-    EXPECT_EQ(RopBlt(rop.a.desc(), c.x, c.y, c.w, c.h, src.desc(), c.sx, c.sy, SRCCOPY), 0);
-    EXPECT_EQ(with_region.a.Snapshot(), rop.a.Snapshot()) << c.x << "," << c.y;
-    EXPECT_EQ(with_null.a.Snapshot(), rop.a.Snapshot()) << c.x << "," << c.y;
+    EXPECT_EQ(RopBlt(rop.lib.desc(), c.x, c.y, c.w, c.h, src.desc(), c.sx, c.sy, SRCCOPY), 0);
+    EXPECT_EQ(with_region.lib.Snapshot(), rop.lib.Snapshot()) << c.x << "," << c.y;
+    EXPECT_EQ(with_null.lib.Snapshot(), rop.lib.Snapshot()) << c.x << "," << c.y;
   }
 }
 
 TEST(ClipBltRegion, RegionWithoutPixelsInTheRectangleDrawsNothingAndSucceeds) {
   HostBitmap src(8, 8);
   FillRandom(src, 3);
-  Twin dst(8, 8, 4);
+  TwinBitmaps dst(8, 8, Fence::kEnd, 4);
   const RegionRecord regions[] = {
       RegionRecord({}),                                            // no rectangles
       RegionRecord({{3, 3, 3, 6}, {2, 5, 6, 5}, {6, 6, 1, 1}}),    // only empty ones
       RegionRecord({{-5, 0, 0, 8}, {8, 0, 12, 8}, {0, 8, 8, 9}}),  // only outside
   };
   for (const RegionRecord& region : regions) {
-    EXPECT_EQ(ClipBlt(dst.a.desc(), 0, 0, 8, 8, src.desc(), 0, 0, region.get()), BLT_DONE);
+    EXPECT_EQ(ClipBlt(dst.lib.desc(), 0, 0, 8, 8, src.desc(), 0, 0, region.get()), BLT_DONE);
   }
-  EXPECT_EQ(dst.a.Snapshot(), dst.b.Snapshot());
+  EXPECT_EQ(dst.lib.Snapshot(), dst.ref.Snapshot());
 }
 
 TEST(ClipBltRegion, LeftHalfDrawsOnlyTheLeftHalf) {
@@ -88,10 +78,10 @@ TEST(ClipBltRegion, LeftHalfDrawsOnlyTheLeftHalf) {
 
 TEST(ClipBltRegion, TransparentSourceInsideTheRegionLeavesTheDestination) {
   HostBitmap src(5, 5, {200, 100, 50, 0});
-  Twin dst(5, 5, 5);
+  TwinBitmaps dst(5, 5, Fence::kEnd, 5);
   const RegionRecord all({{0, 0, 5, 5}});
-  EXPECT_EQ(ClipBlt(dst.a.desc(), 0, 0, 5, 5, src.desc(), 0, 0, all.get()), BLT_DONE);
-  EXPECT_EQ(dst.a.Snapshot(), dst.b.Snapshot());
+  EXPECT_EQ(ClipBlt(dst.lib.desc(), 0, 0, 5, 5, src.desc(), 0, 0, all.get()), BLT_DONE);
+  EXPECT_EQ(dst.lib.Snapshot(), dst.ref.Snapshot());
 }
 
 TEST(ClipBltRegion, PixelsInSeveralRectanglesAreMergedOnce) {
@@ -127,11 +117,11 @@ TEST(ClipBltRegion, ManyRectanglesMatchTheModel) {
   const RegionRecord region(rects);
   HostBitmap src(40, 30);
   FillRandom(src, 6);
-  Twin dst(44, 33, 7);
-  EXPECT_EQ(ClipBlt(dst.a.desc(), 2, 1, 40, 30, src.desc(), 0, 0, region.get()), BLT_DONE);
-  RefClipBlt(dst.b, 2, 1, 40, 30, src, 0, 0,
+  TwinBitmaps dst(44, 33, Fence::kEnd, 7);
+  EXPECT_EQ(ClipBlt(dst.lib.desc(), 2, 1, 40, 30, src.desc(), 0, 0, region.get()), BLT_DONE);
+  RefClipBlt(dst.ref, 2, 1, 40, 30, src, 0, 0,
              [&](int64_t j, int64_t i) { return RectsContain(rects, j, i); });
-  EXPECT_EQ(dst.a.Snapshot(), dst.b.Snapshot());
+  EXPECT_EQ(dst.lib.Snapshot(), dst.ref.Snapshot());
 }
 
 TEST(ClipBltAnchoring, RegionStaysAtTheRequestedCornerWhenTheLeftEdgeIsCut) {
@@ -164,13 +154,14 @@ TEST(ClipBltAnchoring, EveryEdgeOfBothBitmapsMatchesTheModel) {
   HostBitmap src(9, 8, {}, Fence::kStart);
   FillRandom(src, 8);
   for (const Case& c : cases) {
-    Twin dst(9, 8, 9);
-    const int32_t got = ClipBlt(dst.a.desc(), c.x, c.y, 7, 7, src.desc(), c.sx, c.sy, region.get());
+    TwinBitmaps dst(9, 8, Fence::kEnd, 9);
+    const int32_t got =
+        ClipBlt(dst.lib.desc(), c.x, c.y, 7, 7, src.desc(), c.sx, c.sy, region.get());
     const int32_t want =
-        RefClipBlt(dst.b, c.x, c.y, 7, 7, src, c.sx, c.sy,
+        RefClipBlt(dst.ref, c.x, c.y, 7, 7, src, c.sx, c.sy,
                    [&](int64_t j, int64_t i) { return RectsContain(rects, j, i); });
     EXPECT_EQ(got, want) << c.x << "," << c.y << " from " << c.sx << "," << c.sy;
-    EXPECT_EQ(dst.a.Snapshot(), dst.b.Snapshot())
+    EXPECT_EQ(dst.lib.Snapshot(), dst.ref.Snapshot())
         << c.x << "," << c.y << " from " << c.sx << "," << c.sy;
   }
 }
@@ -181,13 +172,13 @@ TEST(ClipBltOverlap, SameBitmapEqualsClippingACopyOfTheSource) {
   const int32_t shifts[][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}, {2, 1}, {-1, -2}, {0, 0}, {3, -3}};
   for (const auto& shift : shifts) {
     // One bitmap clipped onto itself, and its twin clipped from a copy taken before the call.
-    Twin bmp(12, 11, 10);
+    TwinBitmaps bmp(12, 11, Fence::kEnd, 10);
     HostBitmap copy(12, 11);
     FillRandom(copy, 10);
     const int32_t x = 2 + shift[0], y = 1 + shift[1];
-    EXPECT_EQ(ClipBlt(bmp.a.desc(), x, y, 9, 9, bmp.a.desc(), 2, 1, region.get()), BLT_DONE);
-    EXPECT_EQ(ClipBlt(bmp.b.desc(), x, y, 9, 9, copy.desc(), 2, 1, region.get()), BLT_DONE);
-    EXPECT_EQ(bmp.a.Snapshot(), bmp.b.Snapshot()) << shift[0] << "," << shift[1];
+    EXPECT_EQ(ClipBlt(bmp.lib.desc(), x, y, 9, 9, bmp.lib.desc(), 2, 1, region.get()), BLT_DONE);
+    EXPECT_EQ(ClipBlt(bmp.ref.desc(), x, y, 9, 9, copy.desc(), 2, 1, region.get()), BLT_DONE);
+    EXPECT_EQ(bmp.lib.Snapshot(), bmp.ref.Snapshot()) << shift[0] << "," << shift[1];
   }
 }
 

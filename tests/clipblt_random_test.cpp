@@ -12,27 +12,17 @@
 namespace morvane_test {
 namespace {
 
-struct Twin {
-  HostBitmap lib, ref;
-  Twin(int32_t w, int32_t h, Fence fence, uint32_t seed)
-      : lib(w, h, {}, fence), ref(w, h, {}, fence) {
-    std::mt19937 a(seed), b(seed);
-    lib.FillRandom(a);
-    ref.FillRandom(b);
-  }
-};
-
 TEST(ClipBltRandom, ScenesMatchTheModel) {
   for (uint32_t seed = 0; seed < 3000; ++seed) {
     std::mt19937 rng(seed);
     auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     const int32_t dw = uni(1, 21), dh = uni(1, 17);
     const Fence fence = uni(0, 1) ? Fence::kStart : Fence::kEnd;
-    Twin dst(dw, dh, fence, seed * 5 + 1);
-    Twin other(uni(1, 21), uni(1, 17), fence == Fence::kEnd ? Fence::kStart : Fence::kEnd,
-               seed * 5 + 2);
+    TwinBitmaps dst(dw, dh, fence, seed * 5 + 1);
+    TwinBitmaps other(uni(1, 21), uni(1, 17), fence == Fence::kEnd ? Fence::kStart : Fence::kEnd,
+                      seed * 5 + 2);
     const bool self = seed % 4 == 0;
-    const Twin& src = self ? dst : other;
+    const TwinBitmaps& src = self ? dst : other;
     const int32_t x = uni(-7, dw + 1), y = uni(-7, dh + 1), w = uni(-1, 24), h = uni(-1, 20);
     int32_t sx = uni(-7, 22), sy = uni(-7, 18);
     if (self && seed % 3 == 0) sx = x + uni(-2, 2), sy = y + uni(-2, 2);

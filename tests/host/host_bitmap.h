@@ -79,6 +79,18 @@ class HostBitmap {
   BitmapDesc desc_;
 };
 
+// Two bitmaps of one size, fence and random content: one for the library, one for the model or a
+// second call to compare with.
+struct TwinBitmaps {
+  HostBitmap lib, ref;
+  TwinBitmaps(int32_t w, int32_t h, Fence fence, uint32_t seed)
+      : lib(w, h, {}, fence), ref(w, h, {}, fence) {
+    std::mt19937 a(seed), b(seed);
+    lib.FillRandom(a);
+    ref.FillRandom(b);
+  }
+};
+
 }  // namespace morvane_test
 
 #endif  // MORVANE_TESTS_HOST_HOST_BITMAP_H_
