@@ -6,126 +6,81 @@
 
 #include <emmintrin.h>
 
-#include "composite/channel_ops.h"
-
-#define MORVANE_SSE2 __attribute__((target("sse2")))
+#define MORVANE_LANE_TARGET __attribute__((target("sse2")))
+#include "composite/simd_lane_walk.h"
 
 namespace morvane {
 namespace {
 
-using V = __m128i;
+struct Sse2Lanes {
+  using V = __m128i;
+  static constexpr int32_t kPixels = 4;
 
-MORVANE_SSE2 inline V Bytes(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
-MORVANE_SSE2 inline V AlphaBytes() { return _mm_set1_epi32(static_cast<int>(0xFF000000u)); }
-MORVANE_SSE2 inline V Select(V mask, V yes, V no) {
-  return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
-}
-// A bit per pixel (bit 4i + 3 of the byte mask): whether that pixel's alpha byte equals `value`.
-MORVANE_SSE2 inline int AlphasEqual(V s, V value) {
-  return _mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & 0x8888;
-}
-
-// d * s / 255 per byte: the 16-bit products of the even and the odd bytes, each divided by 255 as
-// (p * 0x8081) >> 23.
-MORVANE_SSE2 inline V MulDiv255(V d, V s) {
-  const V low = _mm_set1_epi16(0xFF), magic = _mm_set1_epi16(static_cast<short>(0x8081));
-  const V even = _mm_mullo_epi16(_mm_and_si128(d, low), _mm_and_si128(s, low));
-  const V odd = _mm_mullo_epi16(_mm_srli_epi16(d, 8), _mm_srli_epi16(s, 8));
-  const V even_q = _mm_srli_epi16(_mm_mulhi_epu16(even, magic), 7);
-  const V odd_q = _mm_srli_epi16(_mm_mulhi_epu16(odd, magic), 7);
-  return _mm_or_si128(even_q, _mm_slli_epi16(odd_q, 8));
-}
-
-// X = op(d, s) on every byte; the alpha bytes of the result are not used. The byte operations give
-// the operators' results directly: a saturating add is ADD's cap, a saturating subtract
-// SUBTRACT's floor, and BRIGHTEN is d plus MULTIPLY's result, saturated.
-MORVANE_SSE2 inline V ApplyOp(BlendOp::Normal, V, V s) { return s; }
-MORVANE_SSE2 inline V ApplyOp(BlendOp::Add, V d, V s) { return _mm_adds_epu8(d, s); }
-MORVANE_SSE2 inline V ApplyOp(BlendOp::Subtract, V d, V s) { return _mm_subs_epu8(d, s); }
-MORVANE_SSE2 inline V ApplyOp(BlendOp::Multiply, V d, V s) { return MulDiv255(d, s); }
-MORVANE_SSE2 inline V ApplyOp(BlendOp::Brighten, V d, V s) {
-  return _mm_adds_epu8(d, MulDiv255(d, s));
-}
-MORVANE_SSE2 inline V ApplyOp(RopOp::SrcCopy, V, V s) { return s; }
-MORVANE_SSE2 inline V ApplyOp(RopOp::SrcPaint, V d, V s) { return _mm_or_si128(d, s); }
-MORVANE_SSE2 inline V ApplyOp(RopOp::SrcAnd, V d, V s) { return _mm_and_si128(d, s); }
-MORVANE_SSE2 inline V ApplyOp(RopOp::SrcInvert, V d, V s) { return _mm_xor_si128(d, s); }
-MORVANE_SSE2 inline V ApplyOp(RopOp::SrcErase, V d, V s) { return _mm_andnot_si128(d, s); }
-MORVANE_SSE2 inline V ApplyOp(RopOp::NotSrcCopy, V, V s) { return _mm_xor_si128(s, Bytes(0xFF)); }
-MORVANE_SSE2 inline V ApplyOp(RopOp::NotSrcErase, V d, V s) {
-  return _mm_xor_si128(_mm_or_si128(d, s), Bytes(0xFF));
-}
-
-// Four merges at once, given X for every byte. The arithmetic and its proof are described in
-// simd_walks.h.
-MORVANE_SSE2 inline V Merge4(V d, V s, V x) {
-  const V sa = _mm_srli_epi32(s, 24), da = _mm_srli_epi32(d, 24);
-  // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
-  const V kept = _mm_mullo_epi16(da, _mm_sub_epi32(_mm_set1_epi32(255), sa));
-  const V kept_div = _mm_srli_epi16(_mm_mulhi_epu16(kept, _mm_set1_epi32(0x8081)), 7);
-  const V a = _mm_add_epi32(kept_div, sa);
-  // W = trunc((sa * 65536 + a) / a), the divisor raised to 1 where a is 0.
-  const V num = _mm_or_si128(_mm_slli_epi32(sa, 16), a);
-  const __m128 den = _mm_max_ps(_mm_cvtepi32_ps(a), _mm_set1_ps(1.0f));
-  const V weight = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(num), den));
-  // sa == a > 0: W is 65537 and the colour is X itself.
-  const V exact = _mm_cmpgt_epi32(weight, _mm_set1_epi32(0xFFFF));
-  const V weights = _mm_or_si128(weight, _mm_slli_epi32(weight, 16));  // W's low half, twice
-  // |X - d| per byte, from two saturating differences of which at most one is non-zero.
-  const V up = _mm_subs_epu8(x, d), down = _mm_subs_epu8(d, x);
-  const V size = _mm_or_si128(up, down);
-  const V even = _mm_and_si128(size, _mm_set1_epi16(0xFF));
-  const V odd = _mm_srli_epi16(size, 8);
-  const V step = _mm_or_si128(_mm_mulhi_epu16(even, weights),
-                              _mm_slli_epi16(_mm_mulhi_epu16(odd, weights), 8));
-  // step <= |X - d|, so min(step, up) is the step where X is above d and 0 elsewhere, and
-  // min(step, down) the other way round: d moves by step toward X.
-  const V moved = _mm_sub_epi8(_mm_add_epi8(d, _mm_min_epu8(step, up)), _mm_min_epu8(step, down));
-  const V colour = Select(exact, x, moved);
-  return Select(AlphaBytes(), _mm_slli_epi32(a, 24), colour);
-}
-
-template <class Op>
-MORVANE_SSE2 MORVANE_REALIGN_STACK void WalkSse2(const PixelView& dst, int32_t x, int32_t y,
-                                                 int32_t w, int32_t h, const PixelView& src,
-                                                 int32_t sx, int32_t sy) {
-  assert(!RectSpansOverlap(dst, x, y, w, h, src, sx, sy));
-  // The division raises "inexact" only; mask every exception for the walk in case the caller
-  // unmasked some, and give the caller back its control and status word as it was.
-  const unsigned int csr = _mm_getcsr();
-  _mm_setcsr(csr | _MM_MASK_MASK);
-  const V zero = _mm_setzero_si128(), ones = Bytes(0xFF);
-  // Nothing written is read again, so the rows may go in memory order, bottom row first, which is
-  // the order the hardware prefetchers follow best.
-  for (int32_t i = h - 1; i >= 0; --i) {
-    uint8_t* dp = PixelAt(dst, x, y + i);
-    const uint8_t* sp = PixelAt(src, sx, sy + i);
-    int32_t j = 0;
-    for (; j + 4 <= w; j += 4, dp += 16, sp += 16) {
-      const V s = _mm_loadu_si128(reinterpret_cast<const V*>(sp));
-      if (AlphasEqual(s, zero) == 0x8888) continue;  // all four transparent: nothing changes
-      const V d = _mm_loadu_si128(reinterpret_cast<const V*>(dp));
-      const V x4 = ApplyOp(Op{}, d, s);
-      if (AlphasEqual(s, ones) == 0x8888) {  // all four opaque: a is 255 and every colour X
-        _mm_storeu_si128(reinterpret_cast<V*>(dp), _mm_or_si128(x4, AlphaBytes()));
-        continue;
-      }
-      _mm_storeu_si128(reinterpret_cast<V*>(dp), Merge4(d, s, x4));
-    }
-    for (; j < w; ++j, dp += 4, sp += 4) MergePixel<Op>(dp, sp);
+  MORVANE_LANE_TARGET static V Load(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const V*>(p));
   }
-  _mm_setcsr(csr);
-}
+  MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) {
+    _mm_storeu_si128(reinterpret_cast<V*>(p), v);
+  }
+  // A bit per pixel (bit 4i + 3 of the byte mask): whether that pixel's alpha byte equals `value`.
+  MORVANE_LANE_TARGET static int AlphasEqual(V s, V value) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & 0x8888;
+  }
+  MORVANE_LANE_TARGET static bool AllTransparent(V s) {
+    return AlphasEqual(s, _mm_setzero_si128()) == 0x8888;
+  }
+  MORVANE_LANE_TARGET static bool AllOpaque(V s) { return AlphasEqual(s, Set8(0xFF)) == 0x8888; }
+
+  MORVANE_LANE_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
+  MORVANE_LANE_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
+  MORVANE_LANE_TARGET static V Set32(int v) { return _mm_set1_epi32(v); }
+  MORVANE_LANE_TARGET static V And(V a, V b) { return _mm_and_si128(a, b); }
+  MORVANE_LANE_TARGET static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
+  MORVANE_LANE_TARGET static V Or(V a, V b) { return _mm_or_si128(a, b); }
+  MORVANE_LANE_TARGET static V Xor(V a, V b) { return _mm_xor_si128(a, b); }
+  MORVANE_LANE_TARGET static V AddsU8(V a, V b) { return _mm_adds_epu8(a, b); }
+  MORVANE_LANE_TARGET static V SubsU8(V a, V b) { return _mm_subs_epu8(a, b); }
+  MORVANE_LANE_TARGET static V MulloI16(V a, V b) { return _mm_mullo_epi16(a, b); }
+  MORVANE_LANE_TARGET static V MulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
+  MORVANE_LANE_TARGET static V SrliI16(V a, int n) { return _mm_srli_epi16(a, n); }
+  MORVANE_LANE_TARGET static V SlliI16(V a, int n) { return _mm_slli_epi16(a, n); }
+
+  MORVANE_LANE_TARGET static V Select(V mask, V yes, V no) {
+    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+  }
+
+  // The arithmetic and its proof are described in simd_walks.h.
+  MORVANE_LANE_TARGET static V Merge(V d, V s, V x) {
+    const V sa = _mm_srli_epi32(s, 24), da = _mm_srli_epi32(d, 24);
+    // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
+    const V kept = _mm_mullo_epi16(da, _mm_sub_epi32(_mm_set1_epi32(255), sa));
+    const V kept_div = _mm_srli_epi16(_mm_mulhi_epu16(kept, _mm_set1_epi32(0x8081)), 7);
+    const V a = _mm_add_epi32(kept_div, sa);
+    // W = trunc((sa * 65536 + a) / a), the divisor raised to 1 where a is 0.
+    const V num = _mm_or_si128(_mm_slli_epi32(sa, 16), a);
+    const __m128 den = _mm_max_ps(_mm_cvtepi32_ps(a), _mm_set1_ps(1.0f));
+    const V weight = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(num), den));
+    // sa == a > 0: W is 65537 and the colour is X itself.
+    const V exact = _mm_cmpgt_epi32(weight, _mm_set1_epi32(0xFFFF));
+    const V weights = _mm_or_si128(weight, _mm_slli_epi32(weight, 16));  // W's low half, twice
+    // |X - d| per byte, from two saturating differences of which at most one is non-zero.
+    const V up = _mm_subs_epu8(x, d), down = _mm_subs_epu8(d, x);
+    const V size = _mm_or_si128(up, down);
+    const V even = _mm_and_si128(size, _mm_set1_epi16(0xFF));
+    const V odd = _mm_srli_epi16(size, 8);
+    const V step = _mm_or_si128(_mm_mulhi_epu16(even, weights),
+                                _mm_slli_epi16(_mm_mulhi_epu16(odd, weights), 8));
+    // step <= |X - d|, so min(step, up) is the step where X is above d and 0 elsewhere, and
+    // min(step, down) the other way round: d moves by step toward X.
+    const V moved = _mm_sub_epi8(_mm_add_epi8(d, _mm_min_epu8(step, up)), _mm_min_epu8(step, down));
+    const V colour = Select(exact, x, moved);
+    return Select(Set32(static_cast<int>(0xFF000000u)), _mm_slli_epi32(a, 24), colour);
+  }
+};
 
 }  // namespace
 
-const SimdWalks kSse2Walks = {
-    {WalkSse2<BlendOp::Normal>, WalkSse2<BlendOp::Add>, WalkSse2<BlendOp::Subtract>,
-     WalkSse2<BlendOp::Multiply>, WalkSse2<BlendOp::Brighten>},
-    {WalkSse2<RopOp::SrcCopy>, WalkSse2<RopOp::SrcPaint>, WalkSse2<RopOp::SrcAnd>,
-     WalkSse2<RopOp::SrcInvert>, WalkSse2<RopOp::SrcErase>, WalkSse2<RopOp::NotSrcCopy>,
-     WalkSse2<RopOp::NotSrcErase>},
-};
+const SimdWalks kSse2Walks = LaneWalks<Sse2Lanes>();
 
 }  // namespace morvane
 
