@@ -4,7 +4,8 @@
 //   V, kPixels                          the vector and how many pixels it holds
 //   Load, Store                         unaligned, kPixels pixels
 //   AllTransparent(s), AllOpaque(s)     whether every pixel's alpha byte is 0, or 255
-//   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
+//   Set8, Set16                         every byte, or every 16-bit lane, set to one value
+//   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
 //   And, AndNot (~a & b), Or, Xor, AddsU8, SubsU8, MulloI16, MulhiU16, SrliI16, SlliI16
 //   Merge(d, s, x)                      kPixels merges at once, given X = op(d, s) for every byte
 //
@@ -106,7 +107,7 @@ MORVANE_LANE_TARGET MORVANE_REALIGN_STACK void LaneWalk(const PixelView& dst, in
   // unmasked some, and give the caller back its control and status word as it was.
   const unsigned int csr = _mm_getcsr();
   _mm_setcsr(csr | _MM_MASK_MASK);
-  const V alpha = L::Set32(static_cast<int>(0xFF000000u));
+  const V alpha = L::AlphaBytes();
   // Nothing written is read again, so the rows may go in memory order, bottom row first, which is
   // the order the hardware prefetchers follow best.
   for (int32_t i = h - 1; i >= 0; --i) {

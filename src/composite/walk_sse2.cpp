@@ -6,22 +6,15 @@
 
 #include <emmintrin.h>
 
+#include "composite/simd_lanes_sse.h"
+
 #define MORVANE_LANE_TARGET __attribute__((target("sse2")))
 #include "composite/simd_lane_walk.h"
 
 namespace morvane {
 namespace {
 
-struct Sse2Lanes {
-  using V = __m128i;
-  static constexpr int32_t kPixels = 4;
-
-  MORVANE_LANE_TARGET static V Load(const uint8_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const V*>(p));
-  }
-  MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) {
-    _mm_storeu_si128(reinterpret_cast<V*>(p), v);
-  }
+struct Sse2Lanes : SseByteLanes {
   // A bit per pixel (bit 4i + 3 of the byte mask): whether that pixel's alpha byte equals `value`.
   MORVANE_LANE_TARGET static int AlphasEqual(V s, V value) {
     return _mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & 0x8888;
@@ -30,20 +23,6 @@ struct Sse2Lanes {
     return AlphasEqual(s, _mm_setzero_si128()) == 0x8888;
   }
   MORVANE_LANE_TARGET static bool AllOpaque(V s) { return AlphasEqual(s, Set8(0xFF)) == 0x8888; }
-
-  MORVANE_LANE_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
-  MORVANE_LANE_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
-  MORVANE_LANE_TARGET static V Set32(int v) { return _mm_set1_epi32(v); }
-  MORVANE_LANE_TARGET static V And(V a, V b) { return _mm_and_si128(a, b); }
-  MORVANE_LANE_TARGET static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
-  MORVANE_LANE_TARGET static V Or(V a, V b) { return _mm_or_si128(a, b); }
-  MORVANE_LANE_TARGET static V Xor(V a, V b) { return _mm_xor_si128(a, b); }
-  MORVANE_LANE_TARGET static V AddsU8(V a, V b) { return _mm_adds_epu8(a, b); }
-  MORVANE_LANE_TARGET static V SubsU8(V a, V b) { return _mm_subs_epu8(a, b); }
-  MORVANE_LANE_TARGET static V MulloI16(V a, V b) { return _mm_mullo_epi16(a, b); }
-  MORVANE_LANE_TARGET static V MulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
-  MORVANE_LANE_TARGET static V SrliI16(V a, int n) { return _mm_srli_epi16(a, n); }
-  MORVANE_LANE_TARGET static V SlliI16(V a, int n) { return _mm_slli_epi16(a, n); }
 
   MORVANE_LANE_TARGET static V Select(V mask, V yes, V no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
@@ -74,7 +53,7 @@ struct Sse2Lanes {
     // min(step, down) the other way round: d moves by step toward X.
     const V moved = _mm_sub_epi8(_mm_add_epi8(d, _mm_min_epu8(step, up)), _mm_min_epu8(step, down));
     const V colour = Select(exact, x, moved);
-    return Select(Set32(static_cast<int>(0xFF000000u)), _mm_slli_epi32(a, 24), colour);
+    return Select(AlphaBytes(), _mm_slli_epi32(a, 24), colour);
   }
 };
 

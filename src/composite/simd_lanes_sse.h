@@ -1,0 +1,48 @@
+// The lane primitives the SSE2 and SSE4.1 walks share: loads, stores and the byte and 16-bit
+// operations of the 128-bit registers, all SSE2. Each of those walks' lanes struct derives from
+// this one and adds its own tests and merge (simd_lane_walk.h).
+#ifndef MORVANE_COMPOSITE_SIMD_LANES_SSE_H_
+#define MORVANE_COMPOSITE_SIMD_LANES_SSE_H_
+
+#include <emmintrin.h>
+
+#include <cstdint>
+
+#define MORVANE_SSE2_TARGET __attribute__((target("sse2")))
+
+namespace morvane {
+namespace {
+
+struct SseByteLanes {
+  using V = __m128i;
+  static constexpr int32_t kPixels = 4;
+
+  MORVANE_SSE2_TARGET static V Load(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const V*>(p));
+  }
+  MORVANE_SSE2_TARGET static void Store(uint8_t* p, V v) {
+    _mm_storeu_si128(reinterpret_cast<V*>(p), v);
+  }
+  MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
+  MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
+  MORVANE_SSE2_TARGET static V AlphaBytes() {
+    return _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  }
+  MORVANE_SSE2_TARGET static V And(V a, V b) { return _mm_and_si128(a, b); }
+  MORVANE_SSE2_TARGET static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
+  MORVANE_SSE2_TARGET static V Or(V a, V b) { return _mm_or_si128(a, b); }
+  MORVANE_SSE2_TARGET static V Xor(V a, V b) { return _mm_xor_si128(a, b); }
+  MORVANE_SSE2_TARGET static V AddsU8(V a, V b) { return _mm_adds_epu8(a, b); }
+  MORVANE_SSE2_TARGET static V SubsU8(V a, V b) { return _mm_subs_epu8(a, b); }
+  MORVANE_SSE2_TARGET static V MulloI16(V a, V b) { return _mm_mullo_epi16(a, b); }
+  MORVANE_SSE2_TARGET static V MulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
+  MORVANE_SSE2_TARGET static V SrliI16(V a, int n) { return _mm_srli_epi16(a, n); }
+  MORVANE_SSE2_TARGET static V SlliI16(V a, int n) { return _mm_slli_epi16(a, n); }
+};
+
+}  // namespace
+}  // namespace morvane
+
+#undef MORVANE_SSE2_TARGET
+
+#endif  // MORVANE_COMPOSITE_SIMD_LANES_SSE_H_
