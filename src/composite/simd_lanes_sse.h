@@ -25,6 +25,7 @@ struct SseByteLanes {
   }
   MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
   MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
+  MORVANE_SSE2_TARGET static V Set32(int v) { return _mm_set1_epi32(v); }
   MORVANE_SSE2_TARGET static V AlphaBytes() {
     return _mm_set1_epi32(static_cast<int>(0xFF000000u));
   }
@@ -32,12 +33,23 @@ struct SseByteLanes {
   MORVANE_SSE2_TARGET static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
   MORVANE_SSE2_TARGET static V Or(V a, V b) { return _mm_or_si128(a, b); }
   MORVANE_SSE2_TARGET static V Xor(V a, V b) { return _mm_xor_si128(a, b); }
+  MORVANE_SSE2_TARGET static V AddI8(V a, V b) { return _mm_add_epi8(a, b); }
+  MORVANE_SSE2_TARGET static V SubI8(V a, V b) { return _mm_sub_epi8(a, b); }
   MORVANE_SSE2_TARGET static V AddsU8(V a, V b) { return _mm_adds_epu8(a, b); }
   MORVANE_SSE2_TARGET static V SubsU8(V a, V b) { return _mm_subs_epu8(a, b); }
+  MORVANE_SSE2_TARGET static V MinU8(V a, V b) { return _mm_min_epu8(a, b); }
+  MORVANE_SSE2_TARGET static V AddI32(V a, V b) { return _mm_add_epi32(a, b); }
+  MORVANE_SSE2_TARGET static V SubI32(V a, V b) { return _mm_sub_epi32(a, b); }
   MORVANE_SSE2_TARGET static V MulloI16(V a, V b) { return _mm_mullo_epi16(a, b); }
   MORVANE_SSE2_TARGET static V MulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
   MORVANE_SSE2_TARGET static V SrliI16(V a, int n) { return _mm_srli_epi16(a, n); }
   MORVANE_SSE2_TARGET static V SlliI16(V a, int n) { return _mm_slli_epi16(a, n); }
+  MORVANE_SSE2_TARGET static V SrliI32(V a, int n) { return _mm_srli_epi32(a, n); }
+  MORVANE_SSE2_TARGET static V SlliI32(V a, int n) { return _mm_slli_epi32(a, n); }
+  MORVANE_SSE2_TARGET static V Weight(V num, V a) {
+    const __m128 den = _mm_max_ps(_mm_cvtepi32_ps(a), _mm_set1_ps(1.0f));
+    return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(num), den));
+  }
 };
 
 }  // namespace

@@ -27,34 +27,15 @@ struct Sse2Lanes : SseByteLanes {
   MORVANE_LANE_TARGET static V Select(V mask, V yes, V no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
   }
-
-  // The arithmetic and its proof are described in simd_walks.h.
-  MORVANE_LANE_TARGET static V Merge(V d, V s, V x) {
-    const V sa = _mm_srli_epi32(s, 24), da = _mm_srli_epi32(d, 24);
-    // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
-    const V kept = _mm_mullo_epi16(da, _mm_sub_epi32(_mm_set1_epi32(255), sa));
-    const V kept_div = _mm_srli_epi16(_mm_mulhi_epu16(kept, _mm_set1_epi32(0x8081)), 7);
-    const V a = _mm_add_epi32(kept_div, sa);
-    // W = trunc((sa * 65536 + a) / a), the divisor raised to 1 where a is 0.
-    const V num = _mm_or_si128(_mm_slli_epi32(sa, 16), a);
-    const __m128 den = _mm_max_ps(_mm_cvtepi32_ps(a), _mm_set1_ps(1.0f));
-    const V weight = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(num), den));
-    // sa == a > 0: W is 65537 and the colour is X itself.
-    const V exact = _mm_cmpgt_epi32(weight, _mm_set1_epi32(0xFFFF));
-    const V weights = _mm_or_si128(weight, _mm_slli_epi32(weight, 16));  // W's low half, twice
-    // |X - d| per byte, from two saturating differences of which at most one is non-zero.
-    const V up = _mm_subs_epu8(x, d), down = _mm_subs_epu8(d, x);
-    const V size = _mm_or_si128(up, down);
-    const V even = _mm_and_si128(size, _mm_set1_epi16(0xFF));
-    const V odd = _mm_srli_epi16(size, 8);
-    const V step = _mm_or_si128(_mm_mulhi_epu16(even, weights),
-                                _mm_slli_epi16(_mm_mulhi_epu16(odd, weights), 8));
-    // step <= |X - d|, so min(step, up) is the step where X is above d and 0 elsewhere, and
-    // min(step, down) the other way round: d moves by step toward X.
-    const V moved = _mm_sub_epi8(_mm_add_epi8(d, _mm_min_epu8(step, up)), _mm_min_epu8(step, down));
-    const V colour = Select(exact, x, moved);
-    return Select(AlphaBytes(), _mm_slli_epi32(a, 24), colour);
+  MORVANE_LANE_TARGET static V LowHalfTwice(V w) { return _mm_or_si128(w, _mm_slli_epi32(w, 16)); }
+  // The even bytes' steps have high bytes of 0 (W's low half is below 2^16), so an or takes them.
+  MORVANE_LANE_TARGET static V EvenOddBytes(V e, V o) {
+    return _mm_or_si128(e, _mm_andnot_si128(_mm_set1_epi16(0xFF), o));
   }
+  MORVANE_LANE_TARGET static V XWhereExact(V w, V x, V moved) {
+    return Select(_mm_cmpgt_epi32(w, _mm_set1_epi32(0xFFFF)), x, moved);
+  }
+  MORVANE_LANE_TARGET static V WithAlphas(V colour, V a) { return Select(AlphaBytes(), a, colour); }
 };
 
 }  // namespace
