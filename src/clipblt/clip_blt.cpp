@@ -24,23 +24,6 @@ struct FreeOnExit {
   ~FreeOnExit() { std::free(block); }
 };
 
-// The first and one-past-last byte that the w x h rectangle at (x, y) spans in a view's buffer.
-// Rows are stored bottom-up, so the rectangle's bottom-left pixel comes first.
-uintptr_t SpanStart(const PixelView& v, int32_t x, int32_t y, int32_t h) {
-  return reinterpret_cast<uintptr_t>(PixelAt(v, x, y + h - 1));
-}
-uintptr_t SpanEnd(const PixelView& v, int32_t x, int32_t y, int32_t w) {
-  return reinterpret_cast<uintptr_t>(PixelAt(v, x + w - 1, y)) + 4;
-}
-
-// Whether merging into the destination rectangle could change a source pixel before it is read.
-// Compares whole spans, so rows that merely interleave also count: copying then is harmless.
-bool SourceMayChange(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                     const PixelView& src, int32_t sx, int32_t sy) {
-  return SpanStart(dst, x, y, h) < SpanEnd(src, sx, sy, w) &&
-         SpanStart(src, sx, sy, h) < SpanEnd(dst, x, y, w);
-}
-
 // Copies the w x h source rectangle at (sx, sy) into a block laid out like a host buffer and
 // returns a view of it, or a view without pixels when the block cannot be had.
 PixelView CopySourceRect(const PixelView& src, int32_t sx, int32_t sy, int32_t w, int32_t h,
@@ -80,7 +63,8 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   UnionScratch scratch;
   if (!ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
   FreeOnExit source_copy;
-  if (SourceMayChange(dst_view, x, y, w, h, src_view, sx, sy)) {
+  // Merging could change a source pixel before it is read: work from a copy of the rectangle.
+  if (RectSpansOverlap(dst_view, x, y, w, h, src_view, sx, sy)) {
     src_view = CopySourceRect(src_view, sx, sy, w, h, &source_copy);
     if (src_view.pixels == nullptr) return BLT_EMPTY;
     sx = 0;

@@ -65,20 +65,6 @@ extern const SimdWalks kAvx512Walks;
 // The walks for `level`, or null for kScalar (and on builds without vector walks).
 const SimdWalks* SimdWalksFor(SimdLevel level);
 
-// Whether the bytes the walk reads from src and the bytes it writes in dst share any address. When
-// they do, a pixel written in the call may be read back as source later, which makes the walk order
-// part of the result; only the reference walk keeps that order pixel by pixel.
-inline bool RectSpansOverlap(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                             const PixelView& src, int32_t sx, int32_t sy) {
-  // Rows are stored bottom-up: the lowest byte is the bottom row's first pixel, the highest the end
-  // of the top row.
-  const uintptr_t dst_lo = reinterpret_cast<uintptr_t>(PixelAt(dst, x, y + h - 1));
-  const uintptr_t dst_hi = reinterpret_cast<uintptr_t>(PixelAt(dst, x + w - 1, y)) + 4;
-  const uintptr_t src_lo = reinterpret_cast<uintptr_t>(PixelAt(src, sx, sy + h - 1));
-  const uintptr_t src_hi = reinterpret_cast<uintptr_t>(PixelAt(src, sx + w - 1, sy)) + 4;
-  return dst_lo < src_hi && src_lo < dst_hi;
-}
-
 }  // namespace morvane
 
 #endif  // MORVANE_COMPOSITE_SIMD_WALKS_H_
