@@ -1,11 +1,4 @@
-# Cross-build of Morvane.dll for 64-bit Windows (the fallback when 32-bit Wine cannot run) with Debian's mingw-w64.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 64-bit Windows: the fallback when 32-bit Wine cannot run here.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MORVANE_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MORVANE_MINGW_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${MORVANE_MINGW_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER ${MORVANE_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${MORVANE_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)

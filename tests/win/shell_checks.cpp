@@ -67,10 +67,15 @@ void CollectStringKeys(const BYTE* node, int depth, bool under_strings,
   }
 }
 
+// DllGetVersion, typed as it really is.
+int32_t CallDllGetVersion(FARPROC fn) {
+  using Fn = int32_t(__stdcall*)();
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(fn))();
+}
+
 DWORD WINAPI ThreadBody(LPVOID param) {
   auto* t = static_cast<morvane_wintest::WinTest*>(param);
-  using Fn = int32_t(__stdcall*)();
-  return static_cast<DWORD>(reinterpret_cast<Fn>(t->Find("DllGetVersion"))());
+  return static_cast<DWORD>(CallDllGetVersion(t->Find("DllGetVersion")));
 }
 
 }  // namespace
@@ -192,8 +197,7 @@ WIN_GROUP(ShellLoadUnloadThreads) {
     HMODULE m = LoadLibraryW(copy.c_str());
     WIN_CHECK(t, m != nullptr);
     if (m == nullptr) break;
-    using Fn = int32_t(__stdcall*)();
-    WIN_CHECK_EQ(t, reinterpret_cast<Fn>(GetProcAddress(m, "DllGetVersion"))(), 2);
+    WIN_CHECK_EQ(t, CallDllGetVersion(GetProcAddress(m, "DllGetVersion")), 2);
     WIN_CHECK(t, FreeLibrary(m));
     WIN_CHECK(t, GetModuleHandleW(L"MorvaneCopy.dll") == nullptr);
   }

@@ -48,13 +48,14 @@ int32_t CallWithStackCheck(FARPROC fn, const uintptr_t* args, int count, int* po
 #else
   *popped = -1;
   using A = uintptr_t;
+  void* const code = reinterpret_cast<void*>(fn);
   switch (count) {
     case 0:
-      return reinterpret_cast<int32_t (*)()>(fn)();
+      return reinterpret_cast<int32_t (*)()>(code)();
     case 2:
-      return reinterpret_cast<int32_t (*)(A, A)>(fn)(args[0], args[1]);
+      return reinterpret_cast<int32_t (*)(A, A)>(code)(args[0], args[1]);
     case 9:
-      return reinterpret_cast<int32_t (*)(A, A, A, A, A, A, A, A, A)>(fn)(
+      return reinterpret_cast<int32_t (*)(A, A, A, A, A, A, A, A, A)>(code)(
           args[0], args[1], args[2], args[3], args[4], args[5], args[6], args[7], args[8]);
   }
   return INT32_MIN;
