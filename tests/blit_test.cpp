@@ -5,19 +5,11 @@
 #include <climits>
 #include <random>
 
+#include "blit_call.h"
 #include "host/host_bitmap.h"
-#include "reference.h"
 
 namespace morvane_test {
 namespace {
-
-const uint32_t kRops[] = {SRCCOPY, SRCPAINT, SRCAND, SRCINVERT, SRCERASE, NOTSRCCOPY, NOTSRCERASE};
-
-int32_t Blit(Family family, const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
-             const BitmapDesc* src, int32_t sx, int32_t sy, uint32_t code) {
-  return family == Family::kBlend ? BlendBlt(dest, x, y, w, h, src, sx, sy, code)
-                                  : RopBlt(dest, x, y, w, h, src, sx, sy, code);
-}
 
 TEST(BlitResults, EmptyFitComesFirstThenNullViewThenBadCode) {
   HostBitmap dst(8, 8, {1, 2, 3, 4}), src(8, 8, {9, 9, 9, 255});

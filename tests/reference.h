@@ -13,6 +13,10 @@ namespace morvane_test {
 
 enum class Family { kBlend, kRop };
 
+// The seven raster operation codes, in table order.
+constexpr uint32_t kRops[] = {SRCCOPY,  SRCPAINT,   SRCAND,     SRCINVERT,
+                              SRCERASE, NOTSRCCOPY, NOTSRCERASE};
+
 // X for the operator with `code` in its family; -1 when the code is not one of them.
 int RefOp(Family family, uint32_t code, int d, int s);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 
+#include "blit_call.h"
 #include "host/host_bitmap.h"
 #include "op_helpers.h"
 #include "simd_helpers.h"
@@ -18,14 +19,6 @@ namespace morvane_test {
 namespace {
 
 using morvane::SimdLevel;
-
-const uint32_t kRops[] = {SRCCOPY, SRCPAINT, SRCAND, SRCINVERT, SRCERASE, NOTSRCCOPY, NOTSRCERASE};
-
-int32_t Blit(Family family, const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
-             const BitmapDesc* src, int32_t sx, int32_t sy, uint32_t code) {
-  return family == Family::kBlend ? BlendBlt(dest, x, y, w, h, src, sx, sy, code)
-                                  : RopBlt(dest, x, y, w, h, src, sx, sy, code);
-}
 
 TEST(SimdDispatch, CapLowersTheLevelAndLifts) {
   const SimdLevel cpu = morvane::CpuSimdLevel();

@@ -8,8 +8,6 @@ using morvane_test::Family;
 
 namespace {
 
-const uint32_t kRops[] = {SRCCOPY, SRCPAINT, SRCAND, SRCINVERT, SRCERASE, NOTSRCCOPY, NOTSRCERASE};
-
 void Fail(const char* what) {
   __builtin_trap();
   (void)what;
@@ -27,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t x = in.Coord(), y = in.Coord(), w = in.Coord(), h = in.Coord();
   const int32_t sx = in.Coord(), sy = in.Coord();
   const uint8_t code_sel = in.Byte();
-  uint32_t code = family == Family::kBlend ? code_sel % 6 : kRops[code_sel % 7];
+  uint32_t code = family == Family::kBlend ? code_sel % 6 : morvane_test::kRops[code_sel % 7];
   if (code_sel >= 240) code = in.Word();
   morvane_fuzz::FuzzScene scene(shape, in.Word());
 

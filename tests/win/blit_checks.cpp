@@ -10,10 +10,11 @@ namespace {
 
 using morvane_test::Family;
 using morvane_test::HostBitmap;
+using morvane_test::kRops;
 using morvane_test::Pixel;
 
-uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
-uintptr_t I(int32_t v) { return static_cast<uint32_t>(v); }
+using morvane_wintest::A;
+using morvane_wintest::I;
 
 int32_t Blit(morvane_wintest::WinTest& t, Family family, const HostBitmap& dst, int32_t x,
              int32_t y, int32_t w, int32_t h, const HostBitmap& src, int32_t sx, int32_t sy,
@@ -28,8 +29,6 @@ std::string Show(Pixel p) {
 }
 
 bool Same(const HostBitmap& a, const HostBitmap& b) { return a.Snapshot() == b.Snapshot(); }
-
-const uint32_t kRops[] = {SRCCOPY, SRCPAINT, SRCAND, SRCINVERT, SRCERASE, NOTSRCCOPY, NOTSRCERASE};
 
 }  // namespace
 

@@ -13,8 +13,8 @@ namespace {
 using morvane_test::HostBitmap;
 using morvane_test::Pixel;
 
-uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
-uintptr_t I(int32_t v) { return static_cast<uint32_t>(v); }
+using morvane_wintest::A;
+using morvane_wintest::I;
 
 int32_t Clip(morvane_wintest::WinTest& t, const HostBitmap& dst, int32_t x, int32_t y, int32_t w,
              int32_t h, const HostBitmap& src, int32_t sx, int32_t sy, HRGN region) {

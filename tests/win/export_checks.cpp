@@ -18,7 +18,7 @@ using morvane_test::PaintF;
 using Bytes = std::vector<uint8_t>;
 using Names = std::vector<std::wstring>;
 
-uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+using morvane_wintest::A;
 
 int32_t SaveW(morvane_wintest::WinTest& t, const std::wstring& path, const BitmapDesc* desc) {
   return t.Call("SaveToBitmapW", {A(path.c_str()), A(desc)});

@@ -12,7 +12,7 @@ namespace {
 
 using morvane_test::HostBitmap;
 
-uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+using morvane_wintest::A;
 
 // Bytes in use on the process heap, which the C runtime's malloc draws from too.
 size_t HeapBytesInUse() {

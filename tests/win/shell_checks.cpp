@@ -20,7 +20,7 @@ const ExportRow kExports[] = {
     {"RopBlt", 4, 9},   {"SaveToBitmapA", 5, 2}, {"SaveToBitmapW", 6, 2},
 };
 
-uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+using morvane_wintest::A;
 
 const IMAGE_EXPORT_DIRECTORY* ExportDirectory(HMODULE dll) {
   const auto* base = reinterpret_cast<const BYTE*>(dll);

@@ -13,11 +13,10 @@ namespace {
 using morvane_test::Family;
 using morvane_test::Fence;
 using morvane_test::HostBitmap;
+using morvane_test::kRops;
 
-uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
-uintptr_t I(int32_t v) { return static_cast<uint32_t>(v); }
-
-const uint32_t kRops[] = {SRCCOPY, SRCPAINT, SRCAND, SRCINVERT, SRCERASE, NOTSRCCOPY, NOTSRCERASE};
+using morvane_wintest::A;
+using morvane_wintest::I;
 
 // What the DLL's dispatch will find, asked the same way it asks.
 const char* ProcessorVectors() {

@@ -33,6 +33,10 @@ class WinTest {
   int failures_ = 0;
 };
 
+// Export arguments are 4-byte values: addresses, and int32 values passed as their bits.
+inline uintptr_t A(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+inline uintptr_t I(int32_t v) { return static_cast<uint32_t>(v); }
+
 using GroupFn = void (*)(WinTest&);
 struct GroupRegistrar {
   GroupRegistrar(const char* name, GroupFn fn);

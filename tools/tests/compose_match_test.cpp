@@ -57,8 +57,8 @@ void ExpectSameColours(const Picture& file, const HostBitmap& expected, const st
 class ComposeMatch : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteBmp32(dir_.File("dest.bmp"), dest_);
-    WriteBmp32(dir_.File("src.bmp"), src_);
+    WriteBmp32(dir_ / "dest.bmp", dest_);
+    WriteBmp32(dir_ / "src.bmp", src_);
   }
 
   // Runs compose with `options` and reads what it wrote.
@@ -68,7 +68,7 @@ class ComposeMatch : public ::testing::Test {
     const RunResult r = RunTool(args, dir_.path());
     EXPECT_EQ(r.exit_code, 0) << r.err;
     Picture out;
-    EXPECT_TRUE(ReadBmp24(dir_.File("out.bmp"), &out));
+    EXPECT_TRUE(ReadBmp24(dir_ / "out.bmp", &out));
     return out;
   }
 
@@ -142,7 +142,7 @@ TEST_F(ComposeMatch, NothingToDrawWritesDestWithANote) {
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.FirstErrLine(), "morvane: note: nothing of SRC falls on DEST; OUT is DEST unchanged");
   Picture out;
-  ASSERT_TRUE(ReadBmp24(dir_.File("out.bmp"), &out));
+  ASSERT_TRUE(ReadBmp24(dir_ / "out.bmp", &out));
   HostBitmap dest(dest_.width, dest_.height);
   CopyInto(dest_, dest);
   ExpectSameColours(out, dest, "unchanged");

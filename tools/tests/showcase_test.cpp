@@ -35,10 +35,10 @@ TEST(Showcase, RunWithoutArgumentsWritesTheSheetHere) {
   for (int i = 1; i <= kTiles; ++i) {
     EXPECT_EQ(lines[size_t(i)].substr(lines[size_t(i)].size() - 3), " us") << lines[size_t(i)];
   }
-  EXPECT_EQ(lines.back(), "wrote " + dir.File("showcase.bmp") + " (1336 x 596)");
+  EXPECT_EQ(lines.back(), "wrote " + dir / "showcase.bmp" + " (1336 x 596)");
 
   Picture sheet;
-  ASSERT_TRUE(ReadBmp24(dir.File("showcase.bmp"), &sheet));
+  ASSERT_TRUE(ReadBmp24(dir / "showcase.bmp", &sheet));
   EXPECT_EQ(sheet.width, kSheetW);
   EXPECT_EQ(sheet.height, kSheetH);
 
@@ -71,7 +71,7 @@ TEST(Showcase, WritesWhereAsked) {
   const RunResult r = RunTool({"showcase", "--output=sheet.bmp"}, dir.path());
   ASSERT_EQ(r.exit_code, 0) << r.err;
   Picture sheet;
-  EXPECT_TRUE(ReadBmp24(dir.File("sheet.bmp"), &sheet));
+  EXPECT_TRUE(ReadBmp24(dir / "sheet.bmp", &sheet));
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ class ToolErrors : public ::testing::Test {
  protected:
   void SetUp() override {
     Picture tiny{2, 2, {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255}}};
-    WriteBmp32(dir_.File("a.bmp"), tiny);
-    WriteText(dir_.File("notes.png"), "not an image at all\n");
+    WriteBmp32(dir_ / "a.bmp", tiny);
+    WriteText(dir_ / "notes.png", "not an image at all\n");
   }
 
   std::string Expand(std::string s) const {

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -35,21 +34,10 @@ uint32_t Get32(const std::string& b, size_t at) {
 
 }  // namespace
 
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "morvane-tool-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd) {
   // Output goes to files beside the run, so neither stream can fill up and stall the tool.
   const ScratchDir streams;
-  const std::string out_path = streams.File("stdout"), err_path = streams.File("stderr");
+  const std::string out_path = streams / "stdout", err_path = streams / "stderr";
   std::vector<char*> argv;
   std::string tool = MORVANE_TOOL_PATH;
   argv.push_back(tool.data());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host_bitmap.h"
+#include "host/scratch.h"
 
 namespace morvane_tool_test {
 
@@ -20,21 +21,8 @@ struct RunResult {
 // Runs the tool with `args` in the directory `cwd`.
 RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd);
 
-// A fresh empty directory, removed with its files when the object goes.
-class ScratchDir {
- public:
-  ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  ~ScratchDir();
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 using morvane_test::Pixel;
+using morvane_test::ScratchDir;
 
 // Pixels top row first, width * height of them.
 struct Picture {

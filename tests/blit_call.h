@@ -1,0 +1,17 @@
+// Calling the library's rectangle blit of one family, for tests that run both families alike.
+#ifndef MORVANE_TESTS_BLIT_CALL_H_
+#define MORVANE_TESTS_BLIT_CALL_H_
+
+#include "reference.h"
+
+namespace morvane_test {
+
+inline int32_t Blit(Family family, const BitmapDesc* dest, int32_t x, int32_t y, int32_t w,
+                    int32_t h, const BitmapDesc* src, int32_t sx, int32_t sy, uint32_t code) {
+  return family == Family::kBlend ? BlendBlt(dest, x, y, w, h, src, sx, sy, code)
+                                  : RopBlt(dest, x, y, w, h, src, sx, sy, code);
+}
+
+}  // namespace morvane_test
+
+#endif  // MORVANE_TESTS_BLIT_CALL_H_
