@@ -5,8 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
-scripts/setup.sh >/dev/null
-cmake -S . -B build/native -G Ninja >/dev/null
+scripts/setup.sh build
+cmake -S . -B build/native -G Ninja -DMORVANE_BUILD_TOOL=ON >/dev/null
 cmake --build build/native -j "$jobs"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake >/dev/null
 cmake --build build/win32 -j "$jobs"

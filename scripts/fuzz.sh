@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-${MORVANE_FUZZ_SECONDS:-30}}
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DMORVANE_FUZZ=ON -DMORVANE_WERROR=ON \
-  -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF >/dev/null
+  -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF -DMORVANE_BUILD_TOOL=OFF >/dev/null
 cmake --build build/fuzz -j "$(nproc)"
 mkdir -p build/fuzz/artifacts
 for target in build/fuzz/bin/fuzz_*; do

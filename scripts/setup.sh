@@ -1,29 +1,45 @@
 #!/usr/bin/env bash
-# Installs what the builds and tests need on a Debian machine (as root), and makes 32-bit Windows
-# programs runnable: the kernel here cannot execute 32-bit x86 binaries, so qemu-user is
-# registered with binfmt_misc as their interpreter and 32-bit Wine runs under it.
-# Prints "wine32" or "wine64" as its last line: the Wine that can run the Windows tests.
+# Installs, on a Debian machine (as root), what one purpose needs and nothing more:
+#   setup.sh build     the main job: the native library, the morvane tool and Morvane.dll
+#   setup.sh test      everything the test command builds: the build's packages, the test suite,
+#                      the sanitizers and fuzzers, the bench's yardsticks, the install checks
+#   setup.sh wine      makes 32-bit Windows programs runnable and prints "wine32", or, where that
+#                      is impossible, installs the 64-bit fallback and prints "wine64"
+#   setup.sh package   the release tools
+#   setup.sh docs      the chart and picture scripts
+# Several purposes may be named at once.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 qemu-user
-          python3 python3-pil pkg-config libstb-dev libpixman-1-dev libsdl2-dev)
+build=(cmake ninja-build g++ g++-mingw-w64-i686 libstb-dev)
+test=("${build[@]}" gcc pkg-config libgtest-dev clang libclang-rt-14-dev python3 python3-pil
+      libbenchmark-dev libpixman-1-dev libsdl2-dev adwaita-icon-theme)
+wine=(wine wine32:i386 qemu-user)
+wine64=(wine64 g++-mingw-w64-x86-64)
+package=("${build[@]}" dpkg-dev file lintian llvm zip unzip)
+docs=(python3 python3-matplotlib python3-pil)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
+# Installs the named packages that are missing.
+install() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  ((${#missing[@]})) || return 0
   echo "setup: installing ${missing[*]}" >&2
   if [ "$(id -u)" -ne 0 ]; then
     echo "setup: missing packages and not root; install them or run as root" >&2
     exit 1
   fi
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  fi
   apt-get update -qq >&2
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
-fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    >&2
+}
 
+# The kernel here cannot execute 32-bit x86 binaries, so qemu-user is registered with binfmt_misc
+# as their interpreter and 32-bit Wine runs under it.
 binfmt=/proc/sys/fs/binfmt_misc
 register_qemu_i386() {
   [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || return 1
@@ -32,10 +48,26 @@ register_qemu_i386() {
   printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' \
     > "$binfmt/register" 2>/dev/null
 }
-if register_qemu_i386 && [ -e "$binfmt/qemu-i386" ]; then
-  echo wine32
-else
-  echo "setup: WARNING: cannot register qemu-i386 with binfmt_misc; the Windows tests will run" \
-       "the 64-bit build under 64-bit Wine instead of the 32-bit DLL" >&2
-  echo wine64
-fi
+setup_wine() {
+  install "${wine[@]}"
+  if register_qemu_i386 && [ -e "$binfmt/qemu-i386" ]; then
+    echo wine32
+  else
+    echo "setup: WARNING: cannot register qemu-i386 with binfmt_misc; the Windows tests will run" \
+         "the 64-bit build under 64-bit Wine instead of the 32-bit DLL" >&2
+    install "${wine64[@]}"
+    echo wine64
+  fi
+}
+
+(($#)) || set -- build
+for purpose in "$@"; do
+  case $purpose in
+    build) install "${build[@]}" ;;
+    test) install "${test[@]}" ;;
+    wine) setup_wine ;;
+    package) install "${package[@]}" ;;
+    docs) install "${docs[@]}" ;;
+    *) echo "setup: unknown purpose '$purpose' (build, test, wine, package, docs)" >&2; exit 2 ;;
+  esac
+done

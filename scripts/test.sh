@@ -7,29 +7,34 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-wine_kind=$(scripts/setup.sh | tail -n 1)
+scripts/setup.sh test
+# Every part is asked for explicitly, so that a missing dependency fails the run instead of
+# skipping what it would test.
+parts=(-DMORVANE_BUILD_TESTS=ON -DMORVANE_BUILD_BENCH=ON -DMORVANE_BUILD_TOOL=ON)
 
 echo "== native build and tests"
-cmake -S . -B build/native -G Ninja -DMORVANE_WERROR=ON >/dev/null
+cmake -S . -B build/native -G Ninja -DMORVANE_WERROR=ON "${parts[@]}" >/dev/null
 cmake --build build/native -j "$jobs"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
 echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
 CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DMORVANE_SANITIZE=ON -DMORVANE_WERROR=ON \
-  -DMORVANE_BUILD_BENCH=OFF >/dev/null
+  -DMORVANE_BUILD_TESTS=ON -DMORVANE_BUILD_BENCH=OFF -DMORVANE_BUILD_TOOL=ON >/dev/null
 cmake --build build/asan -j "$jobs"
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
 echo "== fuzzing (${MORVANE_FUZZ_SECONDS:-30} s per target)"
 scripts/fuzz.sh
 
+wine_kind=$(scripts/setup.sh wine | tail -n 1)
 echo "== Windows build and tests ($wine_kind)"
 if [ "$wine_kind" = wine32 ]; then
   toolchain=cmake/toolchain-i686-mingw.cmake win_build=build/win32
 else
   toolchain=cmake/toolchain-x86_64-mingw.cmake win_build=build/win64
 fi
-cmake -S . -B "$win_build" -G Ninja -DMORVANE_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+cmake -S . -B "$win_build" -G Ninja -DMORVANE_WERROR=ON -DMORVANE_BUILD_TESTS=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
 cmake --build "$win_build" -j "$jobs"
 tests/exports/check_dll.sh "$win_build/bin/Morvane.dll"
 scripts/run-wintest.sh "$wine_kind" "$win_build/bin"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the native build into a scratch prefix and builds a tiny consumer against it twice:
 # with find_package(Morvane) and with pkg-config; starts the installed tool when it was built.
+# Then builds the same consumer in a project that adds the checkout with add_subdirectory.
 #   check_install.sh BUILD_DIR SCRATCH_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,7 +11,8 @@ rm -rf "$scratch"
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 lib=$(ls -d "$scratch"/prefix/lib*/ | head -n 1)
 
-cmake -S "$here" -B "$scratch/cmake-consumer" -DCMAKE_PREFIX_PATH="$scratch/prefix" >/dev/null
+cmake -S "$here" -B "$scratch/cmake-consumer" -G Ninja -DCMAKE_PREFIX_PATH="$scratch/prefix" \
+  >/dev/null
 cmake --build "$scratch/cmake-consumer" >/dev/null
 LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer"
 
@@ -20,4 +22,9 @@ LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer"
 if [ -x "$build/bin/morvane" ]; then
   "$scratch/prefix/bin/morvane" --help >/dev/null  # the tool finds the installed library
 fi
-echo "install: both consumers built and ran"
+
+cmake -S "$here/subdir" -B "$scratch/subdir-consumer" -G Ninja \
+  -DMORVANE_SOURCE_DIR="$(cd "$here/../.." && pwd)" >/dev/null
+cmake --build "$scratch/subdir-consumer" >/dev/null
+"$scratch/subdir-consumer/consumer"
+echo "install: the installed-package, pkg-config and add_subdirectory consumers built and ran"

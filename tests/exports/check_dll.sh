@@ -3,7 +3,7 @@
 # system DLLs (no C++ runtime, libgcc or winpthread DLLs beside it).
 set -euo pipefail
 dll=$1
-dump=$(x86_64-w64-mingw32-objdump -p "$dll")  # reads PE files of either width
+dump=$(objdump -p "$dll")  # Debian's binutils reads PE files of either width
 exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
           grep -E '^\s*\[ *[0-9]+\] [A-Za-z]' | tr -d '\t' | tr '\n' ' ')
 want="[   0] BlendBlt [   1] ClipBlt [   2] DllGetVersion [   3] RopBlt [   4] SaveToBitmapA [   5] SaveToBitmapW "
