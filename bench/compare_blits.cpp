@@ -36,13 +36,22 @@ struct Scene {
   pixman_image_t* pix_src;
   SDL_Surface* sdl_dst;
   SDL_Surface* sdl_src;
-  Scene(int32_t size, uint32_t seed) : dst(size, size), src(size, size) {
+  // Each peer draws on its own copy of the destination: they keep its alphas in other ways (SDL's
+  // blend, for one, takes an opaque destination below 255), and each must meet the scene it was
+  // given.
+  HostBitmap peer_dst;
+  Scene(int32_t size, uint32_t seed, bool opaque)
+      : dst(size, size), src(size, size), peer_dst(size, size) {
     std::mt19937 rng(seed);
     dst.FillRandom(rng);
     src.FillRandom(rng);
+    if (opaque) {
+      for (size_t i = 3; i < dst.buffer_bytes(); i += 4) dst.buffer()[i] = 255;
+    }
+    std::memcpy(peer_dst.buffer(), dst.buffer(), dst.buffer_bytes());
     // Our bytes blue, green, red, alpha are pixman's and SDL's a8r8g8b8 / ARGB8888 on a
     // little-endian machine; row order does not matter for throughput.
-    auto* d = reinterpret_cast<uint32_t*>(dst.buffer());
+    auto* d = reinterpret_cast<uint32_t*>(peer_dst.buffer());
     auto* s = reinterpret_cast<uint32_t*>(src.buffer());
     pix_dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, size, size, d, size * 4);
     pix_src = pixman_image_create_bits(PIXMAN_a8r8g8b8, size, size, s, size * 4);
@@ -151,10 +160,11 @@ void PrintLine(const std::string& kernel, int32_t size, double mpix, double scal
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
+  bool quick = false, opaque = false;
   SimdLevel level = morvane::CpuSimdLevel();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) quick = true;
+    if (std::strcmp(argv[i], "--opaque") == 0) opaque = true;
     if (std::strcmp(argv[i], "--cap") == 0 && i + 1 < argc) {
       const char* name = argv[++i];
       for (int l = int(SimdLevel::kSse2); l < int(level); ++l) {
@@ -173,7 +183,7 @@ int main(int argc, char** argv) {
     // Several large scenes, so that each blit of one finds the others' bytes evicted.
     std::vector<std::unique_ptr<Scene>> scenes;
     const int count = size == 256 ? 1 : 4;
-    for (int i = 0; i < count; ++i) scenes.push_back(std::make_unique<Scene>(size, 17 + i));
+    for (int i = 0; i < count; ++i) scenes.push_back(std::make_unique<Scene>(size, 17 + i, opaque));
     std::vector<Contender> all;
     all.push_back({MemoryFloor, 1, {}});
     all.push_back({[](Scene& s) {

@@ -108,6 +108,12 @@ Image Walked(morvane::RectWalk walk, const Image& dst, Image& src) {
   walk(d, 0, 0, out.width, out.height, s, 0, 0);
   return out;
 }
+Image Walked(morvane::BoxWalk walk, const Image& dst, Image& src) {
+  Image out = dst;
+  const morvane::ClipBox whole{0, 0, out.width, out.height};
+  walk(morvane::BlitViews{out.View(), src.View(), 0, 0, 0, 0}, &whole, 1);
+  return out;
+}
 
 // Index of the first pixel where two images differ, or -1.
 long FirstDifference(const Image& a, const Image& b) {
@@ -219,7 +225,7 @@ TEST(SimdExhaustive, EveryBytePairOfEveryOperatorMatchesTheReferenceWalk) {
       for (size_t r = 0; r < rows; ++r) {
         const Image want = Walked(table[r].walk, dst, src);
         for (SimdLevel level : VectorLevels()) {
-          const morvane::SimdWalks* walks = SimdWalksFor(level);
+          const morvane::LevelWalks* walks = SimdWalksFor(level);
           const Image got =
               Walked(family == Family::kBlend ? walks->blend[r] : walks->rop[r], dst, src);
           const long i = FirstDifference(want, got);

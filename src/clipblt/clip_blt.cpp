@@ -73,11 +73,10 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
 
   // The source is now apart from the destination (copied if it was not), so every box may take
   // the vector walk.
-  const RectWalk walk = ChooseRopWalk(*FindOp(kRopOps, SRCCOPY), /*apart=*/true);
-  ForEachUnionBox(pieces.data(), pieces.size(), scratch, [&](const ClipBox& box) {
-    walk(dst_view, x + box.left, y + box.top, box.right - box.left, box.bottom - box.top, src_view,
-         sx + box.left, sy + box.top);
-  });
+  const BoxWalk walk = WalksForCall(/*apart=*/true).rop[FindOp(kRopOps, SRCCOPY) - kRopOps];
+  const BlitViews blit{dst_view, src_view, x, y, sx, sy};
+  ForEachUnionBox(pieces.data(), pieces.size(), scratch,
+                  [&](const ClipBox& box) { walk(blit, &box, 1); });
   return BLT_DONE;
 }
 

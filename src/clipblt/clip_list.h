@@ -6,18 +6,13 @@
 #include <cstdint>
 
 #include "clipblt/small_buffer.h"
+#include "composite/composite_rect.h"
 
 namespace morvane {
 
 // A rectangle as a region gives it, in region coordinates; right and bottom are exclusive, and a
 // rectangle with right <= left or bottom <= top is empty.
 struct RegionRect {
-  int32_t left, top, right, bottom;
-};
-
-// A non-empty piece of the fitted rectangle, in its own coordinates: 0 <= left < right <= w and
-// 0 <= top < bottom <= h.
-struct ClipBox {
   int32_t left, top, right, bottom;
 };
 

@@ -3,5 +3,5 @@
 extern "C" MORVANE_API int32_t MORVANE_CALL BlendBlt(const BitmapDesc* dest, int32_t x, int32_t y,
                                                      int32_t w, int32_t h, const BitmapDesc* src,
                                                      int32_t sx, int32_t sy, uint32_t mode) {
-  return morvane::RunBlit(dest, x, y, w, h, src, sx, sy, mode, morvane::BlendComposite);
+  return morvane::RunBlit(morvane::OpFamily::kBlend, dest, x, y, w, h, src, sx, sy, mode);
 }

@@ -8,14 +8,11 @@
 
 namespace morvane {
 
-using Compositor = int32_t (*)(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                               const PixelView& src, int32_t sx, int32_t sy, uint32_t code);
-
-// Fits the rectangle, resolves both bitmaps and hands them to `composite` with `code`. An empty fit
-// and a bitmap without pixels (id 0) both give BLT_EMPTY, in that order, before the code is looked
-// at; neither resolves nor touches anything it does not need.
-int32_t RunBlit(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
-                const BitmapDesc* src, int32_t sx, int32_t sy, uint32_t code, Compositor composite);
+// Fits the rectangle, resolves both bitmaps and hands them to the dispatcher with `code`. An empty
+// fit and a bitmap without pixels (id 0) both give BLT_EMPTY, in that order, before the code is
+// looked at; neither resolves nor touches anything it does not need.
+int32_t RunBlit(OpFamily family, const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
+                const BitmapDesc* src, int32_t sx, int32_t sy, uint32_t code);
 
 }  // namespace morvane
 

@@ -3,6 +3,7 @@
 #define MORVANE_COMPOSITE_COMPOSITE_RECT_H_
 
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 
 #include "bitmap/pixel_view.h"
@@ -10,9 +11,26 @@
 
 namespace morvane {
 
-// A walk over a fitted rectangle with its operator bound in. The dispatchers pick one per call.
+// A walk over a fitted rectangle with its operator bound in: CompositeRectT below.
 using RectWalk = void (*)(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                           const PixelView& src, int32_t sx, int32_t sy);
+
+// A non-empty piece of a fitted w x h rectangle, in the rectangle's own coordinates:
+// 0 <= left < right <= w and 0 <= top < bottom <= h.
+struct ClipBox {
+  int32_t left, top, right, bottom;
+};
+
+// One call's bitmaps, and where the fitted rectangle's top-left pixel lies in each.
+struct BlitViews {
+  PixelView dst, src;
+  int32_t x, y, sx, sy;
+};
+
+// What the dispatchers run: a walk over disjoint pieces of the fitted rectangle (one box for a
+// plain blit, a clip region's boxes for ClipBlt), with its operator and instruction set bound in.
+// Whatever a walk sets up is paid once per call, not once per box.
+using BoxWalk = void (*)(const BlitViews& blit, const ClipBox* boxes, size_t count);
 
 // Whether the bytes the walk reads from src and the bytes it writes in dst share any address. When
 // they do, a pixel written in the call may be read back as source later, which makes the walk order
@@ -42,6 +60,16 @@ void CompositeRectT(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32
     uint8_t* dp = PixelAt(dst, x, y + i);
     const uint8_t* sp = PixelAt(src, sx, sy + i);
     for (int32_t j = 0; j < w; ++j, dp += 4, sp += 4) MergePixel<Op>(dp, sp);
+  }
+}
+
+// The reference walk over boxes: CompositeRectT on each, in the order given.
+template <class Op>
+void ReferenceBoxWalk(const BlitViews& b, const ClipBox* boxes, size_t count) {
+  for (size_t k = 0; k < count; ++k) {
+    const ClipBox& box = boxes[k];
+    CompositeRectT<Op>(b.dst, b.x + box.left, b.y + box.top, box.right - box.left,
+                       box.bottom - box.top, b.src, b.sx + box.left, b.sy + box.top);
   }
 }
 

@@ -1,11 +1,15 @@
-// Operator tables: one row per operator, looked up once per call.
+// Operator tables, generated from the operator lists in channel_ops.h and looked up once per call:
+// the rows callers name (code and name, with the reference rectangle walk), and for each
+// instruction set a table of walks in the same order.
 #ifndef MORVANE_COMPOSITE_OP_TABLE_H_
 #define MORVANE_COMPOSITE_OP_TABLE_H_
 
 #include <cstddef>
 #include <cstdint>
 
+#include "composite/channel_ops.h"
 #include "composite/composite_rect.h"
+#include "composite/simd_level.h"
 
 namespace morvane {
 
@@ -15,31 +19,72 @@ struct OpEntry {
   RectWalk walk;     // CompositeRectT built for this operator: the reference walk
 };
 
-extern const OpEntry kBlendOps[5];
-extern const OpEntry kRopOps[7];
+template <class List>
+struct OpRows;
+template <class... Ops>
+struct OpRows<OpList<Ops...>> {
+  static constexpr OpEntry kRows[sizeof...(Ops)] = {
+      {Ops::kCode, Ops::kName, CompositeRectT<Ops>}...};
+};
+
+inline constexpr const OpEntry (&kBlendOps)[BlendOpList::kCount] = OpRows<BlendOpList>::kRows;
+inline constexpr const OpEntry (&kRopOps)[RopOpList::kCount] = OpRows<RopOpList>::kRows;
+
+// One instruction set's walks, row for row with kBlendOps and kRopOps.
+struct LevelWalks {
+  BoxWalk blend[BlendOpList::kCount];
+  BoxWalk rop[RopOpList::kCount];
+};
+
+// A level's table from a walk template: Walk<Op>::Run for every operator, in the lists' order.
+template <template <class> class Walk, class... Blend, class... Rop>
+constexpr LevelWalks MakeLevelWalks(OpList<Blend...>, OpList<Rop...>) {
+  return {{Walk<Blend>::Run...}, {Walk<Rop>::Run...}};
+}
+template <template <class> class Walk>
+constexpr LevelWalks MakeLevelWalks() {
+  return MakeLevelWalks<Walk>(BlendOpList{}, RopOpList{});
+}
+
+// The reference walks over boxes, and the vector walks of each instruction set this build has
+// (simd_walks.h).
+extern const LevelWalks kReferenceWalks;
+
+// The walks for `level`, or null for kScalar (and for levels this build lacks).
+const LevelWalks* SimdWalksFor(SimdLevel level);
+
+// The walks for a call: the vector walks of this processor's level when `apart`, i.e. when the
+// bytes the call reads from the source and the bytes it writes do not overlap; the reference
+// walks otherwise, since then the pixel-by-pixel order decides the result. Both give the same
+// bytes.
+inline const LevelWalks& WalksForCall(bool apart) {
+  const LevelWalks* simd = apart ? SimdWalksFor(ActiveSimdLevel()) : nullptr;
+  return simd != nullptr ? *simd : kReferenceWalks;
+}
 
 // The row whose code equals `code` exactly, or null.
 const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code);
-
 template <size_t N>
 const OpEntry* FindOp(const OpEntry (&table)[N], uint32_t code) {
   return FindOp(table, N, code);
 }
 
-// The walk to run for `row` of kBlendOps (or kRopOps) in one call: the row's vector walk for this
-// processor (simd_walks.h) when `apart`, i.e. when the bytes the call reads from the source and the
-// bytes it writes do not overlap; the row's reference walk otherwise, since then the
-// pixel-by-pixel order decides the result. Both give the same bytes.
-RectWalk ChooseBlendWalk(const OpEntry& row, bool apart);
-RectWalk ChooseRopWalk(const OpEntry& row, bool apart);
+enum class OpFamily { kBlend, kRop };
 
-// The dispatchers behind the blits. The rectangle is already fitted and both views have pixels.
-// Each looks the code up once, runs the selected operator's walk and returns BLT_DONE, or returns
-// BLT_BADOP and touches nothing. The walk is chosen as above, for the whole rectangle.
-int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                       const PixelView& src, int32_t sx, int32_t sy, uint32_t mode);
-int32_t RopComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                     const PixelView& src, int32_t sx, int32_t sy, uint32_t rop);
+// The dispatcher behind the blits. The rectangle is already fitted and both views have pixels.
+// Looks the code up once, runs the selected operator's walk (chosen as above, for the whole
+// rectangle) and returns BLT_DONE, or returns BLT_BADOP and touches nothing.
+int32_t Composite(OpFamily family, const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                  const PixelView& src, int32_t sx, int32_t sy, uint32_t code);
+
+inline int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                              const PixelView& src, int32_t sx, int32_t sy, uint32_t mode) {
+  return Composite(OpFamily::kBlend, dst, x, y, w, h, src, sx, sy, mode);
+}
+inline int32_t RopComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+                            const PixelView& src, int32_t sx, int32_t sy, uint32_t rop) {
+  return Composite(OpFamily::kRop, dst, x, y, w, h, src, sx, sy, rop);
+}
 
 }  // namespace morvane
 

@@ -3,5 +3,5 @@
 extern "C" MORVANE_API int32_t MORVANE_CALL RopBlt(const BitmapDesc* dest, int32_t x, int32_t y,
                                                    int32_t w, int32_t h, const BitmapDesc* src,
                                                    int32_t sx, int32_t sy, uint32_t rop) {
-  return morvane::RunBlit(dest, x, y, w, h, src, sx, sy, rop, morvane::RopComposite);
+  return morvane::RunBlit(morvane::OpFamily::kRop, dest, x, y, w, h, src, sx, sy, rop);
 }

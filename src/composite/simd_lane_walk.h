@@ -1,13 +1,20 @@
-// The vector rectangle walk and its table, written once over a "lanes" struct L that names one
-// instruction set's vector type and primitives:
+// The vector walk and its table, written once over a "lanes" struct L that names one instruction
+// set's vector type and primitives:
 //
 //   V, kPixels                          the vector and how many pixels it holds
 //   Load, Store                         unaligned, kPixels pixels
-//   AllTransparent(s), AllOpaque(s)     whether every pixel's alpha byte is 0, or 255
+//   Tail, MakeTail(n)                   what LoadTail and StoreTail need for the first n pixels,
+//                                       0 < n < kPixels
+//   LoadTail, StoreTail                 those n pixels only (the other lanes load as 0); nothing
+//                                       beyond them is read or written, so they may end at a
+//                                       guard page
+//   TailAlphas(t)                       0xFF in the alpha bytes of the lanes beyond the tail
+//   AllTransparent(v), AllOpaque(v)     whether every pixel's alpha byte is 0, or 255
 //   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
 //   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
-//   And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI32, SubI32,
-//   MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
+//   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
+//   Zero, And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI16, CmpEqI16,
+//   AddI32, SubI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
 //   Weight(num, a)                      trunc(num / max(a, 1)) per 32-bit lane, through float
 //   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
 //   EvenOddBytes(e, o)                  the even bytes of e and the odd bytes of o
@@ -30,126 +37,234 @@
 #include <cstdint>
 
 #include "composite/channel_ops.h"
-#include "composite/merge.h"
 #include "composite/simd_walks.h"
+
+#define MORVANE_LANE_INLINE MORVANE_LANE_TARGET __attribute__((always_inline)) inline
 
 namespace morvane {
 namespace {
 
-// The byte arithmetic the walks share, over the lanes' primitives.
+// The division of the full merge raises "inexact"; in case the caller unmasked it, the first
+// vector that divides masks every exception for the rest of the call. The caller's control and
+// status word is given back as it was. Calls that never divide (opaque destinations, sources
+// clear or opaque) never touch it.
+struct FloatGuard {
+  unsigned int saved = 0;
+  bool armed = false;
+  MORVANE_LANE_INLINE void Arm() {
+    if (armed) return;
+    saved = _mm_getcsr();
+    _mm_setcsr(saved | _MM_MASK_MASK);
+    armed = true;
+  }
+  MORVANE_LANE_INLINE void Release() {
+    if (armed) _mm_setcsr(saved);
+  }
+};
+
+// Which way X lies from d for every byte pair, where the operator fixes it: ADD, BRIGHTEN and
+// SRCPAINT never lower a byte, SUBTRACT, MULTIPLY and SRCAND never raise one. The merges then need
+// only one of the two differences and move d one way.
+enum class Way { kEither, kUp, kDown };
+template <class Op>
+constexpr Way kWayOf = Way::kEither;
+template <>
+constexpr Way kWayOf<BlendOp::Add> = Way::kUp;
+template <>
+constexpr Way kWayOf<BlendOp::Brighten> = Way::kUp;
+template <>
+constexpr Way kWayOf<RopOp::SrcPaint> = Way::kUp;
+template <>
+constexpr Way kWayOf<BlendOp::Subtract> = Way::kDown;
+template <>
+constexpr Way kWayOf<BlendOp::Multiply> = Way::kDown;
+template <>
+constexpr Way kWayOf<RopOp::SrcAnd> = Way::kDown;
+
+// A vector whose value the compiler may no longer see. Left visible, GCC rebuilds constants inside
+// the loops (a move and a broadcast each time) rather than keep them in a register; hidden, they
+// stay where they were made, in a register or, when registers run short, in a stack slot read as
+// a memory operand.
+template <class V>
+MORVANE_LANE_INLINE V Hidden(V v) {
+  if constexpr (sizeof(V) == 64) {
+    __asm__("" : "+v"(v));
+  } else {
+    __asm__("" : "+x"(v));
+  }
+  return v;
+}
+
+// The byte arithmetic the walks share, over the lanes' primitives. The constants are made once
+// per call, outside the loops.
 template <class L>
 struct LaneOps {
   using V = typename L::V;
+  const V alphas, low, ones, one, magic, full;
 
-  // d * s / 255 per byte: the 16-bit products of the even and the odd bytes, each divided by 255
-  // as (p * 0x8081) >> 23.
-  MORVANE_LANE_TARGET static V MulDiv255(V d, V s) {
-    const V low = L::Set16(0xFF), magic = L::Set16(0x8081);
+  MORVANE_LANE_INLINE LaneOps()
+      : alphas(Hidden(L::AlphaBytes())),  // 0xFF in every alpha byte
+        low(Hidden(L::Set16(0xFF))),      // the low byte of every 16-bit lane
+        ones(Hidden(L::Set8(0xFF))),
+        one(Hidden(L::Set16(1))),
+        magic(Hidden(L::Set16(0x8081))),  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
+        full(Hidden(L::Set32(255))) {}
+
+  // Each 16-bit lane's product, at most 65025, divided by 255 as (p * 0x8081) >> 23.
+  MORVANE_LANE_INLINE V Div255(V p) const { return L::SrliI16(L::MulhiU16(p, magic), 7); }
+
+  // d * s / 255 per byte: the 16-bit products of the even and the odd bytes, each divided by 255.
+  MORVANE_LANE_INLINE V MulDiv255(V d, V s) const {
     const V even = L::MulloI16(L::And(d, low), L::And(s, low));
     const V odd = L::MulloI16(L::SrliI16(d, 8), L::SrliI16(s, 8));
-    const V even_q = L::SrliI16(L::MulhiU16(even, magic), 7);
-    const V odd_q = L::SrliI16(L::MulhiU16(odd, magic), 7);
-    return L::Or(even_q, L::SlliI16(odd_q, 8));
+    return L::Or(Div255(even), L::SlliI16(Div255(odd), 8));
   }
 
   // X = op(d, s) on every byte; the alpha bytes of the result are not used. The byte operations
   // give the operators' results directly: a saturating add is ADD's cap, a saturating subtract
   // SUBTRACT's floor, and BRIGHTEN is d plus MULTIPLY's result, saturated.
-  MORVANE_LANE_TARGET static V Apply(BlendOp::Normal, V, V s) { return s; }
-  MORVANE_LANE_TARGET static V Apply(BlendOp::Add, V d, V s) { return L::AddsU8(d, s); }
-  MORVANE_LANE_TARGET static V Apply(BlendOp::Subtract, V d, V s) { return L::SubsU8(d, s); }
-  MORVANE_LANE_TARGET static V Apply(BlendOp::Multiply, V d, V s) { return MulDiv255(d, s); }
-  MORVANE_LANE_TARGET static V Apply(BlendOp::Brighten, V d, V s) {
+  MORVANE_LANE_INLINE V Apply(BlendOp::Normal, V, V s) const { return s; }
+  MORVANE_LANE_INLINE V Apply(BlendOp::Add, V d, V s) const { return L::AddsU8(d, s); }
+  MORVANE_LANE_INLINE V Apply(BlendOp::Subtract, V d, V s) const { return L::SubsU8(d, s); }
+  MORVANE_LANE_INLINE V Apply(BlendOp::Multiply, V d, V s) const { return MulDiv255(d, s); }
+  MORVANE_LANE_INLINE V Apply(BlendOp::Brighten, V d, V s) const {
     return L::AddsU8(d, MulDiv255(d, s));
   }
-  MORVANE_LANE_TARGET static V Apply(RopOp::SrcCopy, V, V s) { return s; }
-  MORVANE_LANE_TARGET static V Apply(RopOp::SrcPaint, V d, V s) { return L::Or(d, s); }
-  MORVANE_LANE_TARGET static V Apply(RopOp::SrcAnd, V d, V s) { return L::And(d, s); }
-  MORVANE_LANE_TARGET static V Apply(RopOp::SrcInvert, V d, V s) { return L::Xor(d, s); }
-  MORVANE_LANE_TARGET static V Apply(RopOp::SrcErase, V d, V s) { return L::AndNot(d, s); }
-  MORVANE_LANE_TARGET static V Apply(RopOp::NotSrcCopy, V, V s) { return L::Xor(s, L::Set8(0xFF)); }
-  MORVANE_LANE_TARGET static V Apply(RopOp::NotSrcErase, V d, V s) {
-    return L::Xor(L::Or(d, s), L::Set8(0xFF));
+  MORVANE_LANE_INLINE V Apply(RopOp::SrcCopy, V, V s) const { return s; }
+  MORVANE_LANE_INLINE V Apply(RopOp::SrcPaint, V d, V s) const { return L::Or(d, s); }
+  MORVANE_LANE_INLINE V Apply(RopOp::SrcAnd, V d, V s) const { return L::And(d, s); }
+  MORVANE_LANE_INLINE V Apply(RopOp::SrcInvert, V d, V s) const { return L::Xor(d, s); }
+  MORVANE_LANE_INLINE V Apply(RopOp::SrcErase, V d, V s) const { return L::AndNot(d, s); }
+  MORVANE_LANE_INLINE V Apply(RopOp::NotSrcCopy, V, V s) const { return L::Xor(s, ones); }
+  MORVANE_LANE_INLINE V Apply(RopOp::NotSrcErase, V d, V s) const {
+    return L::Xor(L::Or(d, s), ones);
   }
 
-  // kPixels merges at once, given X for every byte. The arithmetic and its proof are described in
+  // How far X lies from d, per byte: up = max(X - d, 0), down = max(d - X, 0), of which at most
+  // one is non-zero, and size = |X - d|.
+  template <Way way>
+  struct Gap {
+    V up, down, size;
+    MORVANE_LANE_INLINE Gap(V d, V x) {
+      if constexpr (way != Way::kDown) up = L::SubsU8(x, d);
+      if constexpr (way != Way::kUp) down = L::SubsU8(d, x);
+      if constexpr (way == Way::kEither) size = L::Or(up, down);
+      if constexpr (way == Way::kUp) size = up;
+      if constexpr (way == Way::kDown) size = down;
+    }
+    // d moved toward X by `step` <= size per byte: where X may lie either way, min(step, up) is
+    // the step where X is above d and 0 elsewhere, min(step, down) the other way round.
+    MORVANE_LANE_INLINE V Move(V d, V step) const {
+      if constexpr (way == Way::kUp) return L::AddI8(d, step);
+      if constexpr (way == Way::kDown) return L::SubI8(d, step);
+      return L::SubI8(L::AddI8(d, L::MinU8(step, up)), L::MinU8(step, down));
+    }
+  };
+
+  // kPixels merges onto opaque destination pixels: a is 255, so each channel steps by
+  // floor(|X - d| * sa / 255) toward X and the alpha stays 255. That step is (|X - d| * w) >> 16
+  // with w = sa * 257 + 1 (checked over every input in the tests), a multiply-high per 16-bit lane
+  // as in Merge below; w is sa in both bytes of a 16-bit lane, plus one.
+  template <Way way>
+  MORVANE_LANE_INLINE V MergeOverOpaque(V d, V s, V x) const {
+    const V w = L::AddI16(L::AlphaBothBytes(s), one);
+    const Gap<way> gap(d, x);
+    const V even_q = L::MulhiU16(L::And(gap.size, low), w);
+    const V odd_q = L::MulhiU16(L::AndNot(low, gap.size), w);
+    // sa == 255: w wraps to 0, and the step is made the whole way to X.
+    V step = L::Or(L::EvenOddBytes(even_q, odd_q), L::CmpEqI16(w, L::Zero()));
+    if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
+    return L::Or(gap.Move(d, step), alphas);
+  }
+
+  // kPixels full merges, given X for every byte. The arithmetic and its proof are described in
   // simd_walks.h.
-  MORVANE_LANE_TARGET static V Merge(V d, V s, V x) {
+  template <Way way>
+  MORVANE_LANE_INLINE V Merge(V d, V s, V x, FloatGuard& guard) const {
     const V sa = L::SrliI32(s, 24), da = L::SrliI32(d, 24);
     // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
-    const V kept = L::MulloI16(da, L::SubI32(L::Set32(255), sa));
-    const V kept_div = L::SrliI16(L::MulhiU16(kept, L::Set32(0x8081)), 7);
-    const V a = L::AddI32(kept_div, sa);
+    const V kept = L::MulloI16(da, L::SubI32(full, sa));
+    const V a = L::AddI32(Div255(kept), sa);
     // W = trunc((sa * 65536 + a) / a), the divisor raised to 1 where a is 0.
+    guard.Arm();
     const V weight = L::Weight(L::Or(L::SlliI32(sa, 16), a), a);
     const V weights = L::LowHalfTwice(weight);
-    // |X - d| per byte, from two saturating differences of which at most one is non-zero.
-    const V up = L::SubsU8(x, d), down = L::SubsU8(d, x);
-    const V size = L::Or(up, down);
+    const Gap<way> gap(d, x);
     // Each channel's step, (|X - d| * W) >> 16, from a 16-bit multiply-high. The even bytes (blue,
     // red) are multiplied as they are and give the step in their low byte. The odd bytes (green,
     // alpha) are multiplied in place, i.e. times 256, and give (|X - d| * W) >> 8, whose high byte
     // is the step; a byte blend takes each from where it lies.
-    const V low = L::Set16(0xFF);
-    const V even_q = L::MulhiU16(L::And(size, low), weights);
-    const V odd_q = L::MulhiU16(L::AndNot(low, size), weights);
-    const V step = L::EvenOddBytes(even_q, odd_q);
-    // step <= |X - d|, so min(step, up) is the step where X is above d and 0 elsewhere, and
-    // min(step, down) the other way round: d moves by step toward X.
-    const V moved = L::SubI8(L::AddI8(d, L::MinU8(step, up)), L::MinU8(step, down));
+    const V even_q = L::MulhiU16(L::And(gap.size, low), weights);
+    const V odd_q = L::MulhiU16(L::AndNot(low, gap.size), weights);
+    const V moved = gap.Move(d, L::EvenOddBytes(even_q, odd_q));
     // sa == a > 0: W is 65537 and the colour is X itself. Only then is bit 16 of W set.
     const V colour = L::XWhereExact(weight, x, moved);
     return L::WithAlphas(colour, L::SlliI32(a, 24));
   }
+
+  // The merge of kPixels pixels whose sources are not all clear, by the cheapest rule that holds
+  // for all of them.
+  template <class Op>
+  MORVANE_LANE_INLINE V Blend(V d, V s, FloatGuard& guard) const {
+    const V x = Apply(Op{}, d, s);
+    if (L::AllOpaque(s)) return L::Or(x, alphas);  // a is 255 and every colour X
+    if (L::AllOpaque(d)) return MergeOverOpaque<kWayOf<Op>>(d, s, x);
+    return Merge<kWayOf<Op>>(d, s, x, guard);
+  }
 };
 
-template <class L, class Op>
-MORVANE_LANE_TARGET MORVANE_REALIGN_STACK void LaneWalk(const PixelView& dst, int32_t x, int32_t y,
-                                                        int32_t w, int32_t h, const PixelView& src,
-                                                        int32_t sx, int32_t sy) {
-  using V = typename L::V;
-  constexpr int32_t n = L::kPixels;
-  assert(!RectSpansOverlap(dst, x, y, w, h, src, sx, sy));
-  // The division raises "inexact" only; mask every exception for the walk in case the caller
-  // unmasked some, and give the caller back its control and status word as it was.
-  const unsigned int csr = _mm_getcsr();
-  _mm_setcsr(csr | _MM_MASK_MASK);
-  const V alpha = L::AlphaBytes();
-  // Nothing written is read again, so the rows may go in memory order, bottom row first, which is
-  // the order the hardware prefetchers follow best.
-  for (int32_t i = h - 1; i >= 0; --i) {
-    uint8_t* dp = PixelAt(dst, x, y + i);
-    const uint8_t* sp = PixelAt(src, sx, sy + i);
-    int32_t j = 0;
-    for (; j + n <= w; j += n, dp += 4 * n, sp += 4 * n) {
-      const V s = L::Load(sp);
-      if (L::AllTransparent(s)) continue;  // nothing changes
-      const V d = L::Load(dp);
-      const V xs = LaneOps<L>::Apply(Op{}, d, s);
-      if (L::AllOpaque(s)) {  // a is 255 and every colour X
-        L::Store(dp, L::Or(xs, alpha));
-        continue;
+template <class L>
+struct LaneWalker {
+  template <class Op>
+  struct Walk {
+    using V = typename L::V;
+    static constexpr int32_t kPixels = L::kPixels;
+
+    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
+                                                              const ClipBox* boxes, size_t count) {
+      FloatGuard guard;
+      const LaneOps<L> ops;
+      for (size_t k = 0; k < count; ++k) {
+        const ClipBox& box = boxes[k];
+        assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, box.right - box.left,
+                                 box.bottom - box.top, b.src, b.sx + box.left, b.sy + box.top));
+        const int32_t w = box.right - box.left;
+        const int32_t whole = w - w % kPixels, rest = w % kPixels;
+        const typename L::Tail tail = L::MakeTail(rest > 0 ? rest : 1);
+        // The destination's missing lanes count as opaque, so that a tail over an opaque
+        // destination keeps the cheaper merge.
+        const V tail_alphas = L::TailAlphas(tail);
+        // Nothing written is read again, so the rows may go in memory order, bottom row first,
+        // which is the order the hardware prefetchers follow best.
+        for (int32_t i = box.bottom - 1; i >= box.top; --i) {
+          uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + i);
+          const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + i);
+          for (int32_t j = 0; j < whole; j += kPixels, dp += 4 * kPixels, sp += 4 * kPixels) {
+            const V s = L::Load(sp);
+            if (L::AllTransparent(s)) continue;  // nothing changes
+            L::Store(dp, ops.template Blend<Op>(L::Load(dp), s, guard));
+          }
+          if (rest == 0) continue;
+          const V s = L::LoadTail(sp, tail);
+          if (L::AllTransparent(s)) continue;
+          const V d = L::Or(L::LoadTail(dp, tail), tail_alphas);
+          L::StoreTail(dp, ops.template Blend<Op>(d, s, guard), tail);
+        }
       }
-      L::Store(dp, LaneOps<L>::Merge(d, s, xs));
+      guard.Release();
     }
-    for (; j < w; ++j, dp += 4, sp += 4) MergePixel<Op>(dp, sp);
-  }
-  _mm_setcsr(csr);
-}
+  };
+};
 
 // The table in the rows' order of kBlendOps and kRopOps.
 template <class L>
-constexpr SimdWalks LaneWalks() {
-  return {
-      {LaneWalk<L, BlendOp::Normal>, LaneWalk<L, BlendOp::Add>, LaneWalk<L, BlendOp::Subtract>,
-       LaneWalk<L, BlendOp::Multiply>, LaneWalk<L, BlendOp::Brighten>},
-      {LaneWalk<L, RopOp::SrcCopy>, LaneWalk<L, RopOp::SrcPaint>, LaneWalk<L, RopOp::SrcAnd>,
-       LaneWalk<L, RopOp::SrcInvert>, LaneWalk<L, RopOp::SrcErase>, LaneWalk<L, RopOp::NotSrcCopy>,
-       LaneWalk<L, RopOp::NotSrcErase>},
-  };
+constexpr LevelWalks LaneWalks() {
+  return MakeLevelWalks<LaneWalker<L>::template Walk>();
 }
 
 }  // namespace
 }  // namespace morvane
+
+#undef MORVANE_LANE_INLINE
 
 #endif  // MORVANE_COMPOSITE_SIMD_LANE_WALK_H_

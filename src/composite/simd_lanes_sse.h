@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 #define MORVANE_SSE2_TARGET __attribute__((target("sse2")))
 
@@ -23,12 +24,40 @@ struct SseByteLanes {
   MORVANE_SSE2_TARGET static void Store(uint8_t* p, V v) {
     _mm_storeu_si128(reinterpret_cast<V*>(p), v);
   }
+
+  // A tail of 1 to 3 pixels is moved as a pair (8 bytes) and a single pixel (4 bytes).
+  using Tail = int32_t;
+  static Tail MakeTail(int32_t count) { return count; }
+  MORVANE_SSE2_TARGET static V LoadPixel(const uint8_t* p) {
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_cvtsi32_si128(v);
+  }
+  MORVANE_SSE2_TARGET static void StorePixel(uint8_t* p, V v) {
+    const int32_t low = _mm_cvtsi128_si32(v);
+    std::memcpy(p, &low, 4);
+  }
+  MORVANE_SSE2_TARGET static V LoadTail(const uint8_t* p, Tail n) {
+    if (!(n & 2)) return LoadPixel(p);
+    const V pair = _mm_loadl_epi64(reinterpret_cast<const V*>(p));
+    return n & 1 ? _mm_unpacklo_epi64(pair, LoadPixel(p + 8)) : pair;
+  }
+  MORVANE_SSE2_TARGET static void StoreTail(uint8_t* p, V v, Tail n) {
+    if (!(n & 2)) return StorePixel(p, v);
+    _mm_storel_epi64(reinterpret_cast<V*>(p), v);
+    if (n & 1) StorePixel(p + 8, _mm_srli_si128(v, 8));
+  }
+  MORVANE_SSE2_TARGET static V TailAlphas(Tail n) {
+    const V in_tail = _mm_cmpgt_epi32(_mm_set1_epi32(n), _mm_setr_epi32(0, 1, 2, 3));
+    return _mm_andnot_si128(in_tail, AlphaBytes());
+  }
   MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
   MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
   MORVANE_SSE2_TARGET static V Set32(int v) { return _mm_set1_epi32(v); }
   MORVANE_SSE2_TARGET static V AlphaBytes() {
     return _mm_set1_epi32(static_cast<int>(0xFF000000u));
   }
+  MORVANE_SSE2_TARGET static V Zero() { return _mm_setzero_si128(); }
   MORVANE_SSE2_TARGET static V And(V a, V b) { return _mm_and_si128(a, b); }
   MORVANE_SSE2_TARGET static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
   MORVANE_SSE2_TARGET static V Or(V a, V b) { return _mm_or_si128(a, b); }
@@ -38,6 +67,8 @@ struct SseByteLanes {
   MORVANE_SSE2_TARGET static V AddsU8(V a, V b) { return _mm_adds_epu8(a, b); }
   MORVANE_SSE2_TARGET static V SubsU8(V a, V b) { return _mm_subs_epu8(a, b); }
   MORVANE_SSE2_TARGET static V MinU8(V a, V b) { return _mm_min_epu8(a, b); }
+  MORVANE_SSE2_TARGET static V AddI16(V a, V b) { return _mm_add_epi16(a, b); }
+  MORVANE_SSE2_TARGET static V CmpEqI16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
   MORVANE_SSE2_TARGET static V AddI32(V a, V b) { return _mm_add_epi32(a, b); }
   MORVANE_SSE2_TARGET static V SubI32(V a, V b) { return _mm_sub_epi32(a, b); }
   MORVANE_SSE2_TARGET static V MulloI16(V a, V b) { return _mm_mullo_epi16(a, b); }

@@ -1,4 +1,4 @@
-// Which vector instruction set the blits may use, decided from the processor once per call.
+// Which vector instruction set the blits may use, probed from the processor once per process.
 #ifndef MORVANE_COMPOSITE_SIMD_LEVEL_H_
 #define MORVANE_COMPOSITE_SIMD_LEVEL_H_
 
@@ -26,7 +26,7 @@ enum class SimdLevel { kScalar = 0, kSse2 = 1, kSse41 = 2, kAvx2 = 3, kAvx512 = 
 constexpr SimdLevel kTopSimdLevel = SimdLevel::kAvx512;
 
 // The best level this processor (and, for the wide registers, the operating system) supports and
-// this build has.
+// this build has. The first call asks the processor; later calls read the answer.
 SimdLevel CpuSimdLevel();
 
 // The level the dispatchers use: the processor's, lowered by any test cap.

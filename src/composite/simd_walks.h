@@ -1,9 +1,17 @@
-// The vector rectangle walks: one table per instruction set, parallel to kBlendOps and kRopOps
-// (row i of each holds the walk for the operator of row i there). Each walk gives exactly the bytes
-// of CompositeRectT for the same operator, provided the two byte ranges the rectangle touches do
-// not overlap; the dispatcher checks that and takes the reference walk otherwise.
+// The vector rectangle walks: one table per instruction set, generated like kBlendOps and kRopOps
+// from the operator lists (row i of each holds the walk for the operator of row i there). Each
+// walk gives exactly the bytes of CompositeRectT for the same operator, provided the two byte
+// ranges the rectangle touches do not overlap; the dispatcher checks that and takes the reference
+// walk otherwise.
 //
-// How the vector walks reproduce the merge without dividing per channel:
+// Most pixels need little of the merge. A clear source pixel changes nothing. An opaque one gives
+// a = 255 and the colour X. Over an opaque destination (a screen) a = 255 whatever the source
+// alpha, so the colour step is trunc((X - d) * sa / 255): its size floor(|X - d| * sa / 255), one
+// 16-bit product (at most 65025) divided by 255 as below. Only a partly transparent source pixel
+// over a destination that is not opaque needs the weight described next. The walks take each
+// vector by the cheapest of these that holds for all of its pixels.
+//
+// How the vector walks reproduce the full merge without dividing per channel:
 //
 // New alpha. a = da * (255 - sa) / 255 + sa. The product is at most 65025 and fits 16 bits, and
 // x / 255 == (x * 0x8081) >> 23 for every x in 0..65025 (checked exhaustively in the tests), which
@@ -28,15 +36,14 @@
 // The two other cases: when sa == a > 0, W is exactly 65537 (bit 16 set, which no other W has);
 // those pixels take X itself, which is what the merge gives with the weight 1. When a == 0, sa is 0
 // too; the divisor is raised to 1, W is 0 and every step is 0, leaving the colour as the merge
-// does. The division raises nothing but "inexact"; the walks mask every exception around it anyway
-// and give the caller back its control and status word.
+// does. The division raises nothing but "inexact"; the first vector that needs it masks every
+// exception for the rest of the call, and the caller gets its control and status word back.
 #ifndef MORVANE_COMPOSITE_SIMD_WALKS_H_
 #define MORVANE_COMPOSITE_SIMD_WALKS_H_
 
 #include <cstdint>
 
-#include "composite/composite_rect.h"
-#include "composite/simd_level.h"
+#include "composite/op_table.h"
 
 // 32-bit Windows promises only 4-byte stack alignment where an export is entered. Every vector walk
 // realigns its own frame on entry, so that vectors it spills to the stack can never fault.
@@ -48,22 +55,14 @@
 
 namespace morvane {
 
-struct SimdWalks {
-  RectWalk blend[5];
-  RectWalk rop[7];
-};
-
 #if MORVANE_X86_SIMD
-extern const SimdWalks kSse2Walks;
-extern const SimdWalks kSse41Walks;
+extern const LevelWalks kSse2Walks;
+extern const LevelWalks kSse41Walks;
 #endif  // MORVANE_X86_SIMD
 #if MORVANE_X86_WIDE_SIMD
-extern const SimdWalks kAvx2Walks;
-extern const SimdWalks kAvx512Walks;
+extern const LevelWalks kAvx2Walks;
+extern const LevelWalks kAvx512Walks;
 #endif  // MORVANE_X86_WIDE_SIMD
-
-// The walks for `level`, or null for kScalar (and on builds without vector walks).
-const SimdWalks* SimdWalksFor(SimdLevel level);
 
 }  // namespace morvane
 

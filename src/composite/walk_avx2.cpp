@@ -22,6 +22,18 @@ struct Avx2Lanes {
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) {
     _mm256_storeu_si256(reinterpret_cast<V*>(p), v);
   }
+  // A tail is moved with masked loads and stores, which neither read nor fault beyond it.
+  using Tail = __m256i;  // all ones in the lanes of the tail
+  MORVANE_LANE_TARGET static Tail MakeTail(int32_t count) {
+    return _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  }
+  MORVANE_LANE_TARGET static V LoadTail(const uint8_t* p, Tail t) {
+    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), t);
+  }
+  MORVANE_LANE_TARGET static void StoreTail(uint8_t* p, V v, Tail t) {
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), t, v);
+  }
+  MORVANE_LANE_TARGET static V TailAlphas(Tail t) { return _mm256_andnot_si256(t, AlphaBytes()); }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm256_testz_si256(s, AlphaBytes());
   }
@@ -59,6 +71,14 @@ struct Avx2Lanes {
         w, _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13, 0, 1, 0, 1, 4, 5, 4,
                             5, 8, 9, 8, 9, 12, 13, 12, 13));
   }
+  MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
+    return _mm256_shuffle_epi8(
+        s, _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15, 3, 3, 3, 3, 7,
+                            7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15));
+  }
+  MORVANE_LANE_TARGET static V AddI16(V a, V b) { return _mm256_add_epi16(a, b); }
+  MORVANE_LANE_TARGET static V Zero() { return _mm256_setzero_si256(); }
+  MORVANE_LANE_TARGET static V CmpEqI16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
   MORVANE_LANE_TARGET static V EvenOddBytes(V e, V o) {
     return _mm256_blendv_epi8(o, e, _mm256_set1_epi16(0xFF));
   }
@@ -75,7 +95,7 @@ struct Avx2Lanes {
 
 }  // namespace
 
-const SimdWalks kAvx2Walks = LaneWalks<Avx2Lanes>();
+const LevelWalks kAvx2Walks = LaneWalks<Avx2Lanes>();
 
 }  // namespace morvane
 

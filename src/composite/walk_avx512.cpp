@@ -25,6 +25,18 @@ struct Avx512Lanes {
 
   MORVANE_LANE_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
+  // A tail is moved with masked loads and stores, which neither read nor fault beyond it.
+  using Tail = __mmask16;
+  static Tail MakeTail(int32_t count) { return static_cast<Tail>((1u << count) - 1); }
+  MORVANE_LANE_TARGET static V LoadTail(const uint8_t* p, Tail t) {
+    return _mm512_maskz_loadu_epi32(t, p);
+  }
+  MORVANE_LANE_TARGET static void StoreTail(uint8_t* p, V v, Tail t) {
+    _mm512_mask_storeu_epi32(p, t, v);
+  }
+  MORVANE_LANE_TARGET static V TailAlphas(Tail t) {
+    return _mm512_maskz_mov_epi32(static_cast<Tail>(~t), AlphaBytes());
+  }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm512_test_epi32_mask(s, AlphaBytes()) == 0;
   }
@@ -37,6 +49,7 @@ struct Avx512Lanes {
   MORVANE_LANE_TARGET static V AlphaBytes() {
     return _mm512_set1_epi32(static_cast<int>(0xFF000000u));
   }
+  MORVANE_LANE_TARGET static V Zero() { return _mm512_setzero_si512(); }
   MORVANE_LANE_TARGET static V And(V a, V b) { return _mm512_and_si512(a, b); }
   MORVANE_LANE_TARGET static V AndNot(V a, V b) { return _mm512_andnot_si512(a, b); }
   MORVANE_LANE_TARGET static V Or(V a, V b) { return _mm512_or_si512(a, b); }
@@ -46,6 +59,10 @@ struct Avx512Lanes {
   MORVANE_LANE_TARGET static V AddsU8(V a, V b) { return _mm512_adds_epu8(a, b); }
   MORVANE_LANE_TARGET static V SubsU8(V a, V b) { return _mm512_subs_epu8(a, b); }
   MORVANE_LANE_TARGET static V MinU8(V a, V b) { return _mm512_min_epu8(a, b); }
+  MORVANE_LANE_TARGET static V AddI16(V a, V b) { return _mm512_add_epi16(a, b); }
+  MORVANE_LANE_TARGET static V CmpEqI16(V a, V b) {
+    return _mm512_movm_epi16(_mm512_cmpeq_epi16_mask(a, b));
+  }
   MORVANE_LANE_TARGET static V AddI32(V a, V b) { return _mm512_add_epi32(a, b); }
   MORVANE_LANE_TARGET static V SubI32(V a, V b) { return _mm512_sub_epi32(a, b); }
   MORVANE_LANE_TARGET static V MulloI16(V a, V b) { return _mm512_mullo_epi16(a, b); }
@@ -63,6 +80,10 @@ struct Avx512Lanes {
     return _mm512_shuffle_epi8(w,
                                _mm512_set4_epi32(0x0D0C0D0C, 0x09080908, 0x05040504, 0x01000100));
   }
+  MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
+    return _mm512_shuffle_epi8(s,
+                               _mm512_set4_epi32(0x0F0F0F0F, 0x0B0B0B0B, 0x07070707, 0x03030303));
+  }
   MORVANE_LANE_TARGET static V EvenOddBytes(V e, V o) {
     return _mm512_mask_blend_epi8(0x5555555555555555ull, o, e);
   }
@@ -76,7 +97,7 @@ struct Avx512Lanes {
 
 }  // namespace
 
-const SimdWalks kAvx512Walks = LaneWalks<Avx512Lanes>();
+const LevelWalks kAvx512Walks = LaneWalks<Avx512Lanes>();
 
 }  // namespace morvane
 

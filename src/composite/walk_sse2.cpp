@@ -28,6 +28,11 @@ struct Sse2Lanes : SseByteLanes {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
   }
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) { return _mm_or_si128(w, _mm_slli_epi32(w, 16)); }
+  MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
+    const V alpha = _mm_srli_epi32(s, 24);
+    const V twice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 8));
+    return _mm_or_si128(twice, _mm_slli_epi32(twice, 16));
+  }
   // The even bytes' steps have high bytes of 0 (W's low half is below 2^16), so an or takes them.
   MORVANE_LANE_TARGET static V EvenOddBytes(V e, V o) {
     return _mm_or_si128(e, _mm_andnot_si128(_mm_set1_epi16(0xFF), o));
@@ -40,7 +45,7 @@ struct Sse2Lanes : SseByteLanes {
 
 }  // namespace
 
-const SimdWalks kSse2Walks = LaneWalks<Sse2Lanes>();
+const LevelWalks kSse2Walks = LaneWalks<Sse2Lanes>();
 
 }  // namespace morvane
 

@@ -21,6 +21,10 @@ struct Sse41Lanes : SseByteLanes {
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
     return _mm_shuffle_epi8(w, _mm_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13));
   }
+  MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
+    return _mm_shuffle_epi8(s,
+                            _mm_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15));
+  }
   MORVANE_LANE_TARGET static V EvenOddBytes(V e, V o) {
     return _mm_blendv_epi8(o, e, _mm_set1_epi16(0xFF));
   }
@@ -36,7 +40,7 @@ struct Sse41Lanes : SseByteLanes {
 
 }  // namespace
 
-const SimdWalks kSse41Walks = LaneWalks<Sse41Lanes>();
+const LevelWalks kSse41Walks = LaneWalks<Sse41Lanes>();
 
 }  // namespace morvane
 
