@@ -23,6 +23,13 @@ CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DMORVANE_SANITIZE=ON -DM
 cmake --build build/asan -j "$jobs"
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
+echo "== the first calls, made by eight threads at once, under ThreadSanitizer (clang)"
+CC=clang CXX=clang++ cmake -S . -B build/tsan -G Ninja -DMORVANE_THREAD_SANITIZER=ON \
+  -DMORVANE_WERROR=ON -DMORVANE_BUILD_TESTS=ON -DMORVANE_BUILD_BENCH=OFF -DMORVANE_BUILD_TOOL=OFF \
+  >/dev/null
+cmake --build build/tsan -j "$jobs" --target morvane_first_call
+TSAN_OPTIONS=halt_on_error=1 build/tsan/bin/morvane_first_call
+
 echo "== fuzzing (${MORVANE_FUZZ_SECONDS:-30} s per target)"
 scripts/fuzz.sh
 

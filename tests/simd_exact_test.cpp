@@ -31,6 +31,21 @@ TEST(SimdArithmetic, DivideBy255IsMultiplyAndShiftOverTheWholeRange) {
   EXPECT_GT(rounded_wrong, 0);
 }
 
+// Over an opaque destination the walks step by (n * (sa * 257 + 1)) >> 16 for n = |X - d|, and go
+// the whole way where sa is 255 (the 16-bit weight wraps to 0 there).
+TEST(SimdArithmetic, OpaqueDestinationWeightGivesEveryTruncatedStep) {
+  int bad = 0, plain_257 = 0;
+  for (int sa = 0; sa < 256; ++sa) {
+    const int w = (sa * 257 + 1) & 0xFFFF;
+    for (int n = 0; n < 256; ++n) {
+      bad += (w == 0 ? n : (n * w) >> 16) != n * sa / 255;
+      plain_257 += (n * sa * 257) >> 16 != n * sa / 255;
+    }
+  }
+  EXPECT_EQ(bad, 0);
+  EXPECT_GT(plain_257, 0);  // without the + 1, exact quotients come out one short
+}
+
 // The weight exactly as the vector walks form it: W = trunc((sa * 65536 + a) / max(a, 1)) in single
 // precision, in whatever rounding mode is in force.
 int32_t Weight(int sa, int a) {
@@ -193,10 +208,11 @@ TEST(SimdExhaustive, EveryAlphaPairAndStepMatchesTheReferenceWalk) {
   }
 }
 
-// Destination column d, source row s: blue carries (d, s), green and red other pairs. The alphas
-// follow `scheme`: 0 all opaque (the opaque shortcut), 1 all different and never zero (the full
-// arithmetic on every pair), 2 drawn from 0 / 255 / in-between in thirds, mixing every path.
-void FillBytePairs(Image& dst, Image& src, int scheme) {
+// Destination column d, source row s: blue carries (d, s), green and red other pairs. The source
+// alphas follow `scheme`: 0 all opaque (the opaque shortcut), 1 all different and never zero (the
+// full arithmetic on every pair), 2 drawn from 0 / 255 / in-between in thirds, mixing every path.
+// The destination's alphas are random, or all 255 (the merge onto an opaque destination).
+void FillBytePairs(Image& dst, Image& src, int scheme, bool opaque_dst) {
   std::mt19937 rng(static_cast<uint32_t>(scheme));
   std::uniform_int_distribution<int> byte(0, 255), third(0, 2);
   for (int s = 0; s < 256; ++s) {
@@ -205,7 +221,7 @@ void FillBytePairs(Image& dst, Image& src, int scheme) {
       dp[0] = uint8_t(d), dp[1] = uint8_t(255 - d), dp[2] = uint8_t(d ^ 0x5A);
       sp[0] = uint8_t(s), sp[1] = uint8_t(255 - s), sp[2] = uint8_t(s ^ 0x5A);
       const int kind = third(rng);
-      dp[3] = uint8_t(byte(rng));
+      dp[3] = opaque_dst ? 255 : uint8_t(byte(rng));
       sp[3] = scheme == 0   ? 255
               : scheme == 1 ? uint8_t(1 + (d * 7 + s * 3) % 255)
                             : uint8_t(kind == 0   ? 0
@@ -216,9 +232,9 @@ void FillBytePairs(Image& dst, Image& src, int scheme) {
 }
 
 TEST(SimdExhaustive, EveryBytePairOfEveryOperatorMatchesTheReferenceWalk) {
-  for (int scheme = 0; scheme < 3; ++scheme) {
+  for (int scheme = 0; scheme < 6; ++scheme) {
     Image dst(256, 256), src(256, 256);
-    FillBytePairs(dst, src, scheme);
+    FillBytePairs(dst, src, scheme % 3, scheme >= 3);
     for (Family family : {Family::kBlend, Family::kRop}) {
       const auto* table = family == Family::kBlend ? morvane::kBlendOps : morvane::kRopOps;
       const size_t rows = family == Family::kBlend ? 5 : 7;

@@ -88,4 +88,8 @@ void HostBitmap::FillRandomRuns(std::mt19937& rng) {
   }
 }
 
+void HostBitmap::MakeOpaque() {
+  for (size_t i = 3; i < buffer_bytes(); i += 4) pixels_[i] = 255;
+}
+
 }  // namespace morvane_test

@@ -71,6 +71,8 @@ class HostBitmap {
   // As FillRandom, then sets the alphas in runs of 1..40 pixels: all 0, all 255, or left mixed,
   // so that the vector walks meet their shortcuts and their full arithmetic side by side.
   void FillRandomRuns(std::mt19937& rng);
+  // Sets every alpha to 255, as on a screen.
+  void MakeOpaque();
 
  private:
   GuardedBlock records_;
@@ -83,11 +85,11 @@ class HostBitmap {
 // second call to compare with.
 struct TwinBitmaps {
   HostBitmap lib, ref;
-  TwinBitmaps(int32_t w, int32_t h, Fence fence, uint32_t seed)
+  TwinBitmaps(int32_t w, int32_t h, Fence fence, uint32_t seed, bool runs = false)
       : lib(w, h, {}, fence), ref(w, h, {}, fence) {
     std::mt19937 a(seed), b(seed);
-    lib.FillRandom(a);
-    ref.FillRandom(b);
+    runs ? lib.FillRandomRuns(a) : lib.FillRandom(a);
+    runs ? ref.FillRandomRuns(b) : ref.FillRandom(b);
   }
 };
 

@@ -1,0 +1,92 @@
+// One random blit for the loops that hold the library to the plain model: twin bitmaps (one for
+// the library, one for the model), a source that may be the destination itself, and the call's
+// arguments: sizes of 1 and not multiples of 4 or 8, positions hanging off every edge, every
+// operator, both guard-page ends, overlaps in every direction. The blit, vector-level and ClipBlt
+// loops all draw their scenes here and judge them with MatchesModel.
+#ifndef MORVANE_TESTS_RANDOM_SCENE_H_
+#define MORVANE_TESTS_RANDOM_SCENE_H_
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "host/host_bitmap.h"
+#include "reference.h"
+
+namespace morvane_test {
+
+struct SceneLimits {
+  int32_t max_w, max_h;  // the largest bitmap sides
+  int self_every;        // every n-th scene draws a bitmap onto itself
+  bool sprites = false;  // alphas in runs, and every third destination opaque, as sprites meet
+  int32_t min_w = 1;     // the smallest bitmap width
+};
+
+struct RandomScene {
+  RandomScene(uint32_t seed, const SceneLimits& limits)
+      : rng(seed),
+        family(seed % 2 ? Family::kRop : Family::kBlend),
+        code(family == Family::kBlend ? uint32_t(Uni(0, 5)) : kRops[Uni(0, 6)]),
+        fence(seed / 2 % 2 ? Fence::kStart : Fence::kEnd),
+        dst(Uni(limits.min_w, limits.max_w), Uni(1, limits.max_h), fence, seed * 7 + 1,
+            limits.sprites),
+        self(seed % limits.self_every == 0),
+        other(self ? nullptr
+                   : std::make_unique<TwinBitmaps>(
+                         Uni(limits.min_w, limits.max_w), Uni(1, limits.max_h),
+                         fence == Fence::kEnd ? Fence::kStart : Fence::kEnd, seed * 7 + 2,
+                         limits.sprites)) {
+    const int32_t dw = dst.lib.width(), dh = dst.lib.height();
+    x = Uni(-8, dw + 2), y = Uni(-8, dh + 2);
+    w = Uni(-2, limits.max_w + 3), h = Uni(-2, limits.max_h + 3);
+    sx = Uni(-8, limits.max_w + 2), sy = Uni(-8, limits.max_h + 2);
+    if (self && seed % 3 == 0) sx = x + Uni(-2, 2), sy = y + Uni(-2, 2);  // near-overlap shifts
+    if (limits.sprites && seed % 3 == 0) {
+      dst.lib.MakeOpaque();
+      dst.ref.MakeOpaque();
+    }
+    src_before = src().lib.Snapshot();
+  }
+
+  // The rectangle flush against the guard page: at the end of the top row (Fence::kEnd) or the
+  // start of the bottom row (Fence::kStart) of both bitmaps, `width` pixels wide.
+  void FlushAgainstGuards(int32_t width) {
+    const TwinBitmaps& s = src();
+    w = width, h = 1 + int32_t(rng() % 3);
+    x = fence == Fence::kEnd ? dst.lib.width() - w : 0;
+    y = fence == Fence::kEnd ? 0 : dst.lib.height() - h;
+    sx = fence == Fence::kEnd ? s.lib.width() - w : 0;
+    sy = fence == Fence::kEnd ? 0 : s.lib.height() - h;
+  }
+
+  int Uni(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+  const TwinBitmaps& src() const { return other ? *other : dst; }
+
+  std::mt19937 rng;
+  Family family;
+  uint32_t code;
+  Fence fence;
+  TwinBitmaps dst;
+  bool self;
+  std::unique_ptr<TwinBitmaps> other;
+  int32_t x, y, w, h, sx, sy;
+  std::vector<Pixel> src_before;
+};
+
+// The library's result and destination equal the model's, and a separate source is untouched.
+inline ::testing::AssertionResult MatchesModel(const RandomScene& s, int32_t got, int32_t want) {
+  if (got != want) return ::testing::AssertionFailure() << "result " << got << ", model " << want;
+  if (s.dst.lib.Snapshot() != s.dst.ref.Snapshot()) {
+    return ::testing::AssertionFailure() << "destination differs from the model";
+  }
+  if (!s.self && s.src().lib.Snapshot() != s.src_before) {
+    return ::testing::AssertionFailure() << "the source changed";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace morvane_test
+
+#endif  // MORVANE_TESTS_RANDOM_SCENE_H_
