@@ -2,14 +2,14 @@
 // the library, one for the model), a source that may be the destination itself, and the call's
 // arguments: sizes of 1 and not multiples of 4 or 8, positions hanging off every edge, every
 // operator, both guard-page ends, overlaps in every direction. The blit, vector-level and ClipBlt
-// loops all draw their scenes here and judge them with MatchesModel.
+// loops, native and in the Windows test program, draw their scenes here and judge them with
+// ModelDifference.
 #ifndef MORVANE_TESTS_RANDOM_SCENE_H_
 #define MORVANE_TESTS_RANDOM_SCENE_H_
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "host/host_bitmap.h"
@@ -75,16 +75,15 @@ struct RandomScene {
   std::vector<Pixel> src_before;
 };
 
-// The library's result and destination equal the model's, and a separate source is untouched.
-inline ::testing::AssertionResult MatchesModel(const RandomScene& s, int32_t got, int32_t want) {
-  if (got != want) return ::testing::AssertionFailure() << "result " << got << ", model " << want;
-  if (s.dst.lib.Snapshot() != s.dst.ref.Snapshot()) {
-    return ::testing::AssertionFailure() << "destination differs from the model";
+// What differs between the library's call and the model's (empty when nothing does): the result,
+// the destination, or a separate source, which must stay untouched.
+inline std::string ModelDifference(const RandomScene& s, int32_t got, int32_t want) {
+  if (got != want) {
+    return "result " + std::to_string(got) + ", model " + std::to_string(want);
   }
-  if (!s.self && s.src().lib.Snapshot() != s.src_before) {
-    return ::testing::AssertionFailure() << "the source changed";
-  }
-  return ::testing::AssertionSuccess();
+  if (s.dst.lib.Snapshot() != s.dst.ref.Snapshot()) return "destination differs from the model";
+  if (!s.self && s.src().lib.Snapshot() != s.src_before) return "the source changed";
+  return "";
 }
 
 }  // namespace morvane_test

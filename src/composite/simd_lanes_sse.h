@@ -25,7 +25,9 @@ struct SseByteLanes {
     _mm_storeu_si128(reinterpret_cast<V*>(p), v);
   }
 
-  // A tail of 1 to 3 pixels is moved as a pair (8 bytes) and a single pixel (4 bytes).
+  // A tail of 1 to 3 pixels is moved as a pair (8 bytes) and a single pixel (4 bytes). The wider
+  // walks move their tails the same way after whole 128-bit parts; masked moves would do too, but
+  // some emulators that run the Windows tests lack them, and they are slow on some processors.
   using Tail = int32_t;
   static Tail MakeTail(int32_t count) { return count; }
   MORVANE_SSE2_TARGET static V LoadPixel(const uint8_t* p) {
@@ -37,13 +39,17 @@ struct SseByteLanes {
     const int32_t low = _mm_cvtsi128_si32(v);
     std::memcpy(p, &low, 4);
   }
+  // The first n pixels, 0 <= n <= 3; the other lanes load as 0.
   MORVANE_SSE2_TARGET static V LoadTail(const uint8_t* p, Tail n) {
-    if (!(n & 2)) return LoadPixel(p);
+    if (!(n & 2)) return n & 1 ? LoadPixel(p) : _mm_setzero_si128();
     const V pair = _mm_loadl_epi64(reinterpret_cast<const V*>(p));
     return n & 1 ? _mm_unpacklo_epi64(pair, LoadPixel(p + 8)) : pair;
   }
   MORVANE_SSE2_TARGET static void StoreTail(uint8_t* p, V v, Tail n) {
-    if (!(n & 2)) return StorePixel(p, v);
+    if (!(n & 2)) {
+      if (n & 1) StorePixel(p, v);
+      return;
+    }
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
     if (n & 1) StorePixel(p + 8, _mm_srli_si128(v, 8));
   }

@@ -6,6 +6,8 @@
 
 #include <immintrin.h>
 
+#include "composite/simd_lanes_sse.h"
+
 #define MORVANE_LANE_TARGET __attribute__((target("avx2")))
 #include "composite/simd_lane_walk.h"
 
@@ -22,18 +24,24 @@ struct Avx2Lanes {
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) {
     _mm256_storeu_si256(reinterpret_cast<V*>(p), v);
   }
-  // A tail is moved with masked loads and stores, which neither read nor fault beyond it.
-  using Tail = __m256i;  // all ones in the lanes of the tail
-  MORVANE_LANE_TARGET static Tail MakeTail(int32_t count) {
-    return _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  // A tail of 1 to 7 pixels: four as one 128-bit part, the rest as the SSE walks move theirs.
+  using Tail = int32_t;
+  static Tail MakeTail(int32_t count) { return count; }
+  MORVANE_LANE_TARGET static V LoadTail(const uint8_t* p, Tail n) {
+    if (!(n & 4)) return _mm256_set_m128i(_mm_setzero_si128(), SseByteLanes::LoadTail(p, n));
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return _mm256_set_m128i(SseByteLanes::LoadTail(p + 16, n & 3), low);
   }
-  MORVANE_LANE_TARGET static V LoadTail(const uint8_t* p, Tail t) {
-    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), t);
+  MORVANE_LANE_TARGET static void StoreTail(uint8_t* p, V v, Tail n) {
+    if (!(n & 4)) return SseByteLanes::StoreTail(p, _mm256_castsi256_si128(v), n);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
+    SseByteLanes::StoreTail(p + 16, _mm256_extracti128_si256(v, 1), n & 3);
   }
-  MORVANE_LANE_TARGET static void StoreTail(uint8_t* p, V v, Tail t) {
-    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), t, v);
+  MORVANE_LANE_TARGET static V TailAlphas(Tail n) {
+    const V in_tail =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    return _mm256_andnot_si256(in_tail, AlphaBytes());
   }
-  MORVANE_LANE_TARGET static V TailAlphas(Tail t) { return _mm256_andnot_si256(t, AlphaBytes()); }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm256_testz_si256(s, AlphaBytes());
   }
