@@ -1,6 +1,6 @@
 // ClipBlt on random scenes against the plain model: random regions (overlapping, empty, outside,
-// negative and misaligned records), every edge cut, both guard-page ends, and one bitmap clipped
-// onto itself.
+// negative and misaligned records; many small rectangles; rectangles in band order), every edge
+// cut, both guard-page ends, and one bitmap clipped onto itself.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,10 +14,28 @@ namespace {
 TEST(ClipBltRandom, ScenesMatchTheModel) {
   for (uint32_t seed = 0; seed < 3000; ++seed) {
     RandomScene s(seed, {21, 17, 4});
-    Rects rects(size_t(s.Uni(0, 7)));
-    for (MorvaneRgnRect& r : rects) {
-      r.left = s.Uni(-6, 22), r.top = s.Uni(-6, 20);
-      r.right = r.left + s.Uni(-2, 14), r.bottom = r.top + s.Uni(-2, 12);
+    Rects rects;
+    if (seed % 5 == 1) {  // many small rectangles, scattered like glyphs, some overlapping
+      rects.resize(size_t(s.Uni(20, 120)));
+      for (MorvaneRgnRect& r : rects) {
+        r.left = s.Uni(-3, 22), r.top = s.Uni(-3, 19);
+        r.right = r.left + s.Uni(1, 12), r.bottom = r.top + s.Uni(1, 4);
+      }
+    } else if (seed % 5 == 2) {  // in band order, as platform regions come
+      for (int32_t top = s.Uni(-4, 3), bottom; top < 20; top = bottom + s.Uni(0, 2)) {
+        bottom = top + s.Uni(1, 3);
+        for (int32_t left = s.Uni(-4, 6); left < 22; left += s.Uni(1, 5)) {
+          const int32_t right = left + s.Uni(1, 7);
+          rects.push_back({left, top, right, bottom});
+          left = right;
+        }
+      }
+    } else {
+      rects.resize(size_t(s.Uni(0, 7)));
+      for (MorvaneRgnRect& r : rects) {
+        r.left = s.Uni(-6, 22), r.top = s.Uni(-6, 20);
+        r.right = r.left + s.Uni(-2, 14), r.bottom = r.top + s.Uni(-2, 12);
+      }
     }
     const bool clip = seed % 8 != 0;
     const size_t tail = size_t(s.Uni(0, 3));

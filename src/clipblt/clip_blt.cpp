@@ -1,6 +1,7 @@
 // ClipBlt: the SRCCOPY blit restricted to a clip region. The region is read as rectangles, each is
-// cut to the fitted rectangle, and the pieces are composited one by one with the raster-operation
-// table's SRCCOPY walk (its vector walk where the processor has one). Work and memory follow the
+// cut to the fitted rectangle, and the pieces, made disjoint where they overlap, go to the
+// raster-operation table's SRCCOPY walk in one call (its vector walk where the processor has one),
+// which sets itself up once and walks each band of boxes row by row. Work and memory follow the
 // rectangle and the region, never the size of the source bitmap.
 #include <cstdint>
 #include <cstdlib>
@@ -59,9 +60,11 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   }
   if (pieces.size() == 0) return BLT_DONE;
 
-  // Everything that can fail is acquired before the first pixel is merged.
+  // Everything that can fail is acquired before the first pixel is merged. Regions usually come
+  // in band order (the platform's own regions always do) and need no sweep.
+  const bool banded = InBandOrder(pieces.data(), pieces.size());
   UnionScratch scratch;
-  if (!ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
+  if (!banded && !ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
   FreeOnExit source_copy;
   // Merging could change a source pixel before it is read: work from a copy of the rectangle.
   if (RectSpansOverlap(dst_view, x, y, w, h, src_view, sx, sy)) {
@@ -75,8 +78,12 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   // the vector walk.
   const BoxWalk walk = WalksForCall(/*apart=*/true).rop[FindOp(kRopOps, SRCCOPY) - kRopOps];
   const BlitViews blit{dst_view, src_view, x, y, sx, sy};
-  ForEachUnionBox(pieces.data(), pieces.size(), scratch,
-                  [&](const ClipBox& box) { walk(blit, &box, 1); });
+  if (banded) {
+    walk(blit, pieces.data(), pieces.size());
+  } else {
+    ForEachUnionBatch(pieces.data(), pieces.size(), scratch,
+                      [&](const ClipBox* boxes, size_t n) { walk(blit, boxes, n); });
+  }
   return BLT_DONE;
 }
 

@@ -6,36 +6,51 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "clipblt/clip_list.h"
 #include "clipblt/small_buffer.h"
 
 namespace morvane {
 
+// Whether the boxes come in band order, as platform regions give them: top to bottom in bands of
+// one height, left to right within a band, none overlapping. Such boxes are already disjoint and
+// can be walked as they are. One pass, comparing neighbours.
+inline bool InBandOrder(const ClipBox* boxes, size_t count) {
+  for (size_t i = 1; i < count; ++i) {
+    const ClipBox &a = boxes[i - 1], &b = boxes[i];
+    const bool same_band = b.top == a.top && b.bottom == a.bottom && b.left >= a.right;
+    if (!same_band && b.top < a.bottom) return false;
+  }
+  return true;
+}
+
 // What the sweep needs besides the boxes themselves. Reserved before anything is drawn, so that
 // running short of memory leaves the destination untouched.
 struct UnionScratch {
   SmallBuffer<int32_t, 64> edges;   // every distinct top and bottom
-  SmallBuffer<ClipBox, 32> active;  // the boxes that span the current band
+  SmallBuffer<ClipBox, 32> active;  // the boxes that span the current band, by left edge
+  SmallBuffer<ClipBox, 32> merged;  // the same, with the band's new boxes merged in
+  SmallBuffer<ClipBox, 32> out;     // disjoint boxes waiting to be drawn
 };
 
 inline bool ReserveUnion(size_t count, UnionScratch* scratch) {
   return count <= SIZE_MAX / 2 && scratch->edges.Reserve(2 * count) &&
-         scratch->active.Reserve(count);
+         scratch->active.Reserve(count) && scratch->merged.Reserve(count) &&
+         scratch->out.Reserve(count);
 }
 
-// Calls visit(box) for disjoint boxes whose union is the union of the `count` boxes, reordering
-// them. The tops and bottoms of all boxes cut the plane into bands; within a band every box spans
-// the band's full height, so its boxes reduce to x-intervals, which are merged where they overlap
-// or touch. A region that is already disjoint and banded (as platform regions are) comes out as
-// it went in. Work: O(n log n) to sort plus, per band, the boxes spanning it.
-template <class Visit>
-void ForEachUnionBox(ClipBox* boxes, size_t count, UnionScratch& scratch, Visit&& visit) {
-  if (count == 1) {
-    visit(boxes[0]);
-    return;
-  }
-  std::sort(boxes, boxes + count, [](const ClipBox& a, const ClipBox& b) { return a.top < b.top; });
+// Calls draw(boxes, n) with disjoint boxes, in band order, whose union is the union of the `count`
+// boxes, reordering them; more than once only when the union needs more than `count` boxes. The
+// tops and bottoms of all boxes cut the plane into bands; within a band every box spans the band's
+// full height, so its boxes reduce to x-intervals, which are merged where they overlap or touch.
+// The boxes spanning a band stay sorted by left edge from band to band, so the work is a sort of
+// the boxes and of their edges, O(n log n), plus one pass over each band's boxes.
+template <class Draw>
+void ForEachUnionBatch(ClipBox* boxes, size_t count, UnionScratch& scratch, Draw&& draw) {
+  std::sort(boxes, boxes + count, [](const ClipBox& a, const ClipBox& b) {
+    return a.top != b.top ? a.top < b.top : a.left < b.left;
+  });
   int32_t* edges = scratch.edges.data();
   for (size_t i = 0; i < count; ++i) {
     edges[2 * i] = boxes[i].top;
@@ -45,29 +60,43 @@ void ForEachUnionBox(ClipBox* boxes, size_t count, UnionScratch& scratch, Visit&
   const size_t bands = static_cast<size_t>(std::unique(edges, edges + 2 * count) - edges) - 1;
 
   ClipBox* active = scratch.active.data();
-  size_t live = 0, next = 0;
+  ClipBox* merged = scratch.merged.data();
+  ClipBox* out = scratch.out.data();
+  size_t live = 0, next = 0, pending = 0;
   for (size_t band = 0; band < bands; ++band) {
     const int32_t top = edges[band], bottom = edges[band + 1];
-    size_t kept = 0;
-    for (size_t i = 0; i < live; ++i) {
-      if (active[i].bottom > top) active[kept++] = active[i];
-    }
-    live = kept;
-    // Every top is an edge, so each box joins in the band that starts at its top.
-    while (next < count && boxes[next].top <= top) active[live++] = boxes[next++];
-    if (live == 0) continue;
-    std::sort(active, active + live,
-              [](const ClipBox& a, const ClipBox& b) { return a.left < b.left; });
-    int32_t left = active[0].left, right = active[0].right;
-    for (size_t i = 1; i < live; ++i) {
-      if (active[i].left > right) {
-        visit(ClipBox{left, top, right, bottom});
-        left = active[i].left;
+    // Every top is an edge, so each box joins in the band that starts at its top; the boxes that
+    // join arrive sorted by left edge and are merged into the sorted survivors.
+    const size_t first_new = next;
+    while (next < count && boxes[next].top <= top) ++next;
+    size_t kept = 0, i = 0, k = first_new;
+    while (i < live || k < next) {
+      if (i < live && active[i].bottom <= top) {
+        ++i;
+      } else if (k == next || (i < live && active[i].left <= boxes[k].left)) {
+        merged[kept++] = active[i++];
+      } else {
+        merged[kept++] = boxes[k++];
       }
-      right = std::max(right, active[i].right);
     }
-    visit(ClipBox{left, top, right, bottom});
+    std::swap(active, merged);
+    live = kept;
+    if (live == 0) continue;
+    if (pending + live > count) {  // this band might not fit: draw what waits first
+      draw(static_cast<const ClipBox*>(out), pending);
+      pending = 0;
+    }
+    int32_t left = active[0].left, right = active[0].right;
+    for (size_t j = 1; j < live; ++j) {
+      if (active[j].left > right) {
+        out[pending++] = ClipBox{left, top, right, bottom};
+        left = active[j].left;
+      }
+      right = std::max(right, active[j].right);
+    }
+    out[pending++] = ClipBox{left, top, right, bottom};
   }
+  if (pending > 0) draw(static_cast<const ClipBox*>(out), pending);
 }
 
 }  // namespace morvane

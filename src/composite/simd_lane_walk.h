@@ -220,35 +220,45 @@ struct LaneWalker {
     using V = typename L::V;
     static constexpr int32_t kPixels = L::kPixels;
 
+    // One row of w pixels: whole vectors, then the tail in one vector of the same width.
+    MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, FloatGuard& guard, uint8_t* dp,
+                                        const uint8_t* sp, int32_t w) {
+      const int32_t whole = w - w % kPixels;
+      for (int32_t j = 0; j < whole; j += kPixels, dp += 4 * kPixels, sp += 4 * kPixels) {
+        const V s = L::Load(sp);
+        if (L::AllTransparent(s)) continue;  // nothing changes
+        L::Store(dp, ops.template Blend<Op>(L::Load(dp), s, guard));
+      }
+      if (whole == w) return;
+      const typename L::Tail tail = L::MakeTail(w - whole);
+      const V s = L::LoadTail(sp, tail);
+      if (L::AllTransparent(s)) return;
+      // The destination's missing lanes count as opaque, so that a tail over an opaque
+      // destination keeps the cheaper merge.
+      const V d = L::Or(L::LoadTail(dp, tail), L::TailAlphas(tail));
+      L::StoreTail(dp, ops.template Blend<Op>(d, s, guard), tail);
+    }
+
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
                                                               const ClipBox* boxes, size_t count) {
       FloatGuard guard;
       const LaneOps<L> ops;
-      for (size_t k = 0; k < count; ++k) {
-        const ClipBox& box = boxes[k];
-        assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, box.right - box.left,
-                                 box.bottom - box.top, b.src, b.sx + box.left, b.sy + box.top));
-        const int32_t w = box.right - box.left;
-        const int32_t whole = w - w % kPixels, rest = w % kPixels;
-        const typename L::Tail tail = L::MakeTail(rest > 0 ? rest : 1);
-        // The destination's missing lanes count as opaque, so that a tail over an opaque
-        // destination keeps the cheaper merge.
-        const V tail_alphas = L::TailAlphas(tail);
-        // Nothing written is read again, so the rows may go in memory order, bottom row first,
-        // which is the order the hardware prefetchers follow best.
-        for (int32_t i = box.bottom - 1; i >= box.top; --i) {
-          uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + i);
-          const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + i);
-          for (int32_t j = 0; j < whole; j += kPixels, dp += 4 * kPixels, sp += 4 * kPixels) {
-            const V s = L::Load(sp);
-            if (L::AllTransparent(s)) continue;  // nothing changes
-            L::Store(dp, ops.template Blend<Op>(L::Load(dp), s, guard));
+      // Boxes that follow one another with the same rows form a band (as a region's do), walked
+      // row by row. Nothing written is read again, so the rows may go in memory order, bottom row
+      // first, which is the order the hardware prefetchers follow best.
+      for (size_t first = 0, end; first < count; first = end) {
+        const int32_t top = boxes[first].top, bottom = boxes[first].bottom;
+        for (end = first + 1; end < count && boxes[end].top == top && boxes[end].bottom == bottom;
+             ++end) {
+        }
+        for (int32_t i = bottom - 1; i >= top; --i) {
+          for (size_t k = first; k < end; ++k) {
+            const ClipBox& box = boxes[k];
+            assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + top, box.right - box.left,
+                                     bottom - top, b.src, b.sx + box.left, b.sy + top));
+            Row(ops, guard, PixelAt(b.dst, b.x + box.left, b.y + i),
+                PixelAt(b.src, b.sx + box.left, b.sy + i), box.right - box.left);
           }
-          if (rest == 0) continue;
-          const V s = L::LoadTail(sp, tail);
-          if (L::AllTransparent(s)) continue;
-          const V d = L::Or(L::LoadTail(dp, tail), tail_alphas);
-          L::StoreTail(dp, ops.template Blend<Op>(d, s, guard), tail);
         }
       }
       guard.Release();

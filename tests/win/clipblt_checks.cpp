@@ -54,6 +54,20 @@ std::vector<unsigned char> RegionBytes(HRGN region) {
   return bytes;
 }
 
+// Many small rectangles (1 to 4 rows, 1 to 12 columns) scattered over w x h, as glyphs are.
+HRGN Glyphs(uint32_t seed, int count, int w, int h) {
+  std::mt19937 rng(seed);
+  auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  for (int n = 0; n < count; ++n) {
+    const int l = uni(-2, w), tp = uni(-2, h);
+    HRGN part = CreateRectRgn(l, tp, l + uni(1, 12), tp + uni(1, 4));
+    CombineRgn(region, region, part, RGN_OR);
+    DeleteObject(part);
+  }
+  return region;
+}
+
 HRGN Combined(HRGN a, HRGN b, int mode) {
   HRGN out = CreateRectRgn(0, 0, 0, 0);
   CombineRgn(out, a, b, mode);
@@ -132,7 +146,14 @@ WIN_GROUP(ClipBltShapes) {
     }
     DeleteObject(shape.region);
   }
-  // An ellipse of a few hundred rectangles, more than any buffer kept on the stack.
+  // Glyph-like scatters of small rectangles, and an ellipse of a few hundred rectangles, more than
+  // any buffer kept on the stack.
+  for (uint32_t glyphs = 0; glyphs < 3; ++glyphs) {
+    HRGN scatter = Glyphs(glyphs, 150, 60, 40);
+    WIN_CHECK_MSG(t, MatchesModel(t, 64, 44, 62, 42, 50 + glyphs, -2, 1, 62, 42, 1, 0, scatter),
+                  "glyphs " + std::to_string(glyphs));
+    DeleteObject(scatter);
+  }
   HRGN large = CreateEllipticRgn(0, 0, 300, 220);
   WIN_CHECK(t, MatchesModel(t, 310, 230, 300, 220, 99, 4, 3, 300, 220, 0, 0, large));
   DeleteObject(large);
