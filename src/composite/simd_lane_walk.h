@@ -3,12 +3,10 @@
 //
 //   V, kPixels                          the vector and how many pixels it holds
 //   Load, Store                         unaligned, kPixels pixels
-//   Tail, MakeTail(n)                   what LoadTail and StoreTail need for the first n pixels,
-//                                       0 < n < kPixels
-//   LoadTail, StoreTail                 those n pixels only (the other lanes load as 0); nothing
-//                                       beyond them is read or written, so they may end at a
-//                                       guard page
-//   TailAlphas(t)                       0xFF in the alpha bytes of the lanes beyond the tail
+//   LoadShort(p, w, fill), StoreShort   a row of 0 < w < kPixels pixels in one vector: its own
+//                                       pixels (some twice) or `fill` in the lanes beyond it;
+//                                       nothing beyond the row is read or written, so it may end
+//                                       at a guard page
 //   AllTransparent(v), AllOpaque(v)     whether every pixel's alpha byte is 0, or 255
 //   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
 //   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
@@ -220,23 +218,34 @@ struct LaneWalker {
     using V = typename L::V;
     static constexpr int32_t kPixels = L::kPixels;
 
-    // One row of w pixels: whole vectors, then the tail in one vector of the same width.
+    // One row of w pixels. A row shorter than a vector takes one vector of its own pixels (see
+    // LoadShort). A longer one takes whole vectors from its start and one more that ends where the
+    // row ends; that one may overlap the vector before it, so it is merged first, from the
+    // destination as it was, and stored last: the pixels both cover get the same bytes from
+    // both. No pixel is merged by anything but a vector, and no branch depends on the width's
+    // remainder.
     MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, FloatGuard& guard, uint8_t* dp,
                                         const uint8_t* sp, int32_t w) {
-      const int32_t whole = w - w % kPixels;
-      for (int32_t j = 0; j < whole; j += kPixels, dp += 4 * kPixels, sp += 4 * kPixels) {
-        const V s = L::Load(sp);
-        if (L::AllTransparent(s)) continue;  // nothing changes
-        L::Store(dp, ops.template Blend<Op>(L::Load(dp), s, guard));
+      if (w < kPixels) {
+        const V s = L::LoadShort(sp, w, L::Zero());
+        if (L::AllTransparent(s)) return;
+        // Lanes beyond the row, where there are any, count as an opaque destination, so that a
+        // short row over one keeps the cheaper merge.
+        const V d = L::LoadShort(dp, w, ops.alphas);
+        L::StoreShort(dp, ops.template Blend<Op>(d, s, guard), w);
+        return;
       }
-      if (whole == w) return;
-      const typename L::Tail tail = L::MakeTail(w - whole);
-      const V s = L::LoadTail(sp, tail);
-      if (L::AllTransparent(s)) return;
-      // The destination's missing lanes count as opaque, so that a tail over an opaque
-      // destination keeps the cheaper merge.
-      const V d = L::Or(L::LoadTail(dp, tail), L::TailAlphas(tail));
-      L::StoreTail(dp, ops.template Blend<Op>(d, s, guard), tail);
+      const int32_t last = 4 * (w - kPixels);
+      const V last_s = L::Load(sp + last);
+      const bool last_changes = !L::AllTransparent(last_s);
+      const V last_merged =
+          last_changes ? ops.template Blend<Op>(L::Load(dp + last), last_s, guard) : last_s;
+      for (int32_t j = 0; j < last; j += 4 * kPixels) {
+        const V s = L::Load(sp + j);
+        if (L::AllTransparent(s)) continue;  // nothing changes
+        L::Store(dp + j, ops.template Blend<Op>(L::Load(dp + j), s, guard));
+      }
+      if (last_changes) L::Store(dp + last, last_merged);
     }
 
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
@@ -244,12 +253,14 @@ struct LaneWalker {
       FloatGuard guard;
       const LaneOps<L> ops;
       // Boxes that follow one another with the same rows form a band (as a region's do), walked
-      // row by row. Nothing written is read again, so the rows may go in memory order, bottom row
-      // first, which is the order the hardware prefetchers follow best.
-      for (size_t first = 0, end; first < count; first = end) {
-        const int32_t top = boxes[first].top, bottom = boxes[first].bottom;
-        for (end = first + 1; end < count && boxes[end].top == top && boxes[end].bottom == bottom;
-             ++end) {
+      // row by row. Nothing written is read again, so the rows may go in memory order: the last
+      // band first (boxes come top to bottom), each from its bottom row, which is the order the
+      // hardware prefetchers follow best.
+      for (size_t end = count, first; end > 0; end = first) {
+        const int32_t top = boxes[end - 1].top, bottom = boxes[end - 1].bottom;
+        for (first = end - 1;
+             first > 0 && boxes[first - 1].top == top && boxes[first - 1].bottom == bottom;
+             --first) {
         }
         for (int32_t i = bottom - 1; i >= top; --i) {
           for (size_t k = first; k < end; ++k) {

@@ -25,11 +25,6 @@ struct SseByteLanes {
     _mm_storeu_si128(reinterpret_cast<V*>(p), v);
   }
 
-  // A tail of 1 to 3 pixels is moved as a pair (8 bytes) and a single pixel (4 bytes). The wider
-  // walks move their tails the same way after whole 128-bit parts; masked moves would do too, but
-  // some emulators that run the Windows tests lack them, and they are slow on some processors.
-  using Tail = int32_t;
-  static Tail MakeTail(int32_t count) { return count; }
   MORVANE_SSE2_TARGET static V LoadPixel(const uint8_t* p) {
     int32_t v;
     std::memcpy(&v, p, 4);
@@ -39,24 +34,22 @@ struct SseByteLanes {
     const int32_t low = _mm_cvtsi128_si32(v);
     std::memcpy(p, &low, 4);
   }
-  // The first n pixels, 0 <= n <= 3; the other lanes load as 0.
-  MORVANE_SSE2_TARGET static V LoadTail(const uint8_t* p, Tail n) {
-    if (!(n & 2)) return n & 1 ? LoadPixel(p) : _mm_setzero_si128();
-    const V pair = _mm_loadl_epi64(reinterpret_cast<const V*>(p));
-    return n & 1 ? _mm_unpacklo_epi64(pair, LoadPixel(p + 8)) : pair;
+
+  // A row shorter than a vector, 1 <= w < 4, fills the vector with its own pixels, some twice: the
+  // first pair and the last pair (which overlap for w == 3), or the one pixel four times. Every
+  // lane then holds a real pixel, merged as any other, and the pixels stored twice get the same
+  // bytes. Nothing beyond the row is read or written; there is no branch on the row's bytes.
+  MORVANE_SSE2_TARGET static V LoadShort(const uint8_t* p, int32_t w, V) {
+    if (w == 1) return _mm_shuffle_epi32(LoadPixel(p), 0);
+    const V first = _mm_loadl_epi64(reinterpret_cast<const V*>(p));
+    return _mm_unpacklo_epi64(first, _mm_loadl_epi64(reinterpret_cast<const V*>(p + 4 * (w - 2))));
   }
-  MORVANE_SSE2_TARGET static void StoreTail(uint8_t* p, V v, Tail n) {
-    if (!(n & 2)) {
-      if (n & 1) StorePixel(p, v);
-      return;
-    }
+  MORVANE_SSE2_TARGET static void StoreShort(uint8_t* p, V v, int32_t w) {
+    if (w == 1) return StorePixel(p, v);
+    _mm_storel_epi64(reinterpret_cast<V*>(p + 4 * (w - 2)), _mm_unpackhi_epi64(v, v));
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
-    if (n & 1) StorePixel(p + 8, _mm_srli_si128(v, 8));
   }
-  MORVANE_SSE2_TARGET static V TailAlphas(Tail n) {
-    const V in_tail = _mm_cmpgt_epi32(_mm_set1_epi32(n), _mm_setr_epi32(0, 1, 2, 3));
-    return _mm_andnot_si128(in_tail, AlphaBytes());
-  }
+
   MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
   MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
   MORVANE_SSE2_TARGET static V Set32(int v) { return _mm_set1_epi32(v); }

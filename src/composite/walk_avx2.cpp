@@ -24,23 +24,20 @@ struct Avx2Lanes {
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) {
     _mm256_storeu_si256(reinterpret_cast<V*>(p), v);
   }
-  // A tail of 1 to 7 pixels: four as one 128-bit part, the rest as the SSE walks move theirs.
-  using Tail = int32_t;
-  static Tail MakeTail(int32_t count) { return count; }
-  MORVANE_LANE_TARGET static V LoadTail(const uint8_t* p, Tail n) {
-    if (!(n & 4)) return _mm256_set_m128i(_mm_setzero_si128(), SseByteLanes::LoadTail(p, n));
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return _mm256_set_m128i(SseByteLanes::LoadTail(p + 16, n & 3), low);
+  // A row of 1 to 7 pixels, as the SSE walks fill a vector with one: from 4 pixels on, the first
+  // four and the last four (overlapping), below that the SSE lanes twice.
+  MORVANE_LANE_TARGET static V LoadShort(const uint8_t* p, int32_t w, V fill) {
+    if (w < 4) {
+      const __m128i x = SseByteLanes::LoadShort(p, w, _mm256_castsi256_si128(fill));
+      return _mm256_set_m128i(x, x);
+    }
+    return _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * (w - 4))),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
   }
-  MORVANE_LANE_TARGET static void StoreTail(uint8_t* p, V v, Tail n) {
-    if (!(n & 4)) return SseByteLanes::StoreTail(p, _mm256_castsi256_si128(v), n);
+  MORVANE_LANE_TARGET static void StoreShort(uint8_t* p, V v, int32_t w) {
+    if (w < 4) return SseByteLanes::StoreShort(p, _mm256_castsi256_si128(v), w);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * (w - 4)), _mm256_extracti128_si256(v, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
-    SseByteLanes::StoreTail(p + 16, _mm256_extracti128_si256(v, 1), n & 3);
-  }
-  MORVANE_LANE_TARGET static V TailAlphas(Tail n) {
-    const V in_tail =
-        _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-    return _mm256_andnot_si256(in_tail, AlphaBytes());
   }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm256_testz_si256(s, AlphaBytes());

@@ -25,17 +25,13 @@ struct Avx512Lanes {
 
   MORVANE_LANE_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
-  // A tail is moved with masked loads and stores, which neither read nor fault beyond it.
-  using Tail = __mmask16;
-  static Tail MakeTail(int32_t count) { return static_cast<Tail>((1u << count) - 1); }
-  MORVANE_LANE_TARGET static V LoadTail(const uint8_t* p, Tail t) {
-    return _mm512_maskz_loadu_epi32(t, p);
+  // A row of 1 to 15 pixels takes masked moves, which neither read nor fault beyond it; the other
+  // lanes load as `fill`.
+  MORVANE_LANE_TARGET static V LoadShort(const uint8_t* p, int32_t w, V fill) {
+    return _mm512_mask_loadu_epi32(fill, static_cast<__mmask16>((1u << w) - 1), p);
   }
-  MORVANE_LANE_TARGET static void StoreTail(uint8_t* p, V v, Tail t) {
-    _mm512_mask_storeu_epi32(p, t, v);
-  }
-  MORVANE_LANE_TARGET static V TailAlphas(Tail t) {
-    return _mm512_maskz_mov_epi32(static_cast<Tail>(~t), AlphaBytes());
+  MORVANE_LANE_TARGET static void StoreShort(uint8_t* p, V v, int32_t w) {
+    _mm512_mask_storeu_epi32(p, static_cast<__mmask16>((1u << w) - 1), v);
   }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm512_test_epi32_mask(s, AlphaBytes()) == 0;
