@@ -26,12 +26,14 @@ struct Options {
   bool normal_only = false;  // BLEND_NORMAL rows only, as the 8-register build reports them
   SimdLevel level = SimdLevel::kScalar;  // the walks measured: the processor's, or --cap's
   std::string variant;                   // how this build differs, e.g. "8 vector registers"
-  std::string processor;                 // as lscpu names it, for the CSV rows
+  std::string processor;                 // as DescribeProcessor() gives it, for the CSV rows
   std::FILE* csv = nullptr;
 
-  int Samples() const { return quick ? 3 : 11; }
+  // Many short samples rather than a few long ones: on a shared machine a sample that another
+  // process interrupts is an outlier the median drops, so fewer of them should be hit.
+  int Samples() const { return quick ? 7 : 15; }
   // How long one sample of one contender should take; the number of calls follows from it.
-  double SampleSeconds() const { return quick ? 0.003 : 0.012; }
+  double SampleSeconds() const { return quick ? 0.0015 : 0.005; }
   // A row's walk as the tables show it: with the build when it is not the plain one.
   std::string Shown(const std::string& walk) const;
 };
@@ -78,7 +80,7 @@ void CsvRow(const Options& options, const std::string& section, const std::strin
 void CsvHeader(std::FILE* csv);
 
 // The processor as lscpu names it, with the flags that decide which walks run.
-std::string DescribeProcessor(std::string* model_name);
+std::string DescribeProcessor();
 
 // Pixels for the peers: 64-byte aligned, `pixels` 32-bit words, zeroed.
 class Pixels {

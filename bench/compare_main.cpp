@@ -76,9 +76,7 @@ int main(int argc, char** argv) {
     morvane_bench::CsvHeader(o.csv);
   }
 
-  std::string model;
-  const std::string processor = morvane_bench::DescribeProcessor(&model);
-  o.processor = model;
+  o.processor = morvane_bench::DescribeProcessor();
   std::string sdl3 = "SDL3 not measured: ", why;
   if (const morvane_bench::SdlPeer* peer = morvane_bench::Sdl3(&why)) {
     sdl3 = "SDL3 " + peer->version();
@@ -87,7 +85,7 @@ int main(int argc, char** argv) {
   }
   std::printf("## Morvane beside its peers%s\n\n",
               o.variant.empty() ? "" : (", " + o.variant).c_str());
-  std::printf("- processor: %s\n", processor.c_str());
+  std::printf("- processor: %s\n", o.processor.c_str());
   std::printf("- vector walks: %s%s\n", morvane::SimdLevelName(o.level),
               o.level == cpu ? ""
                              : (std::string(" (capped; the processor offers ") +

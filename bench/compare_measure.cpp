@@ -148,7 +148,7 @@ void CsvRow(const Options& options, const std::string& section, const std::strin
                seconds_per_call * 1e9, mpix_per_second, CsvField(options.processor).c_str());
 }
 
-std::string DescribeProcessor(std::string* model_name) {
+std::string DescribeProcessor() {
   std::string name = "unknown processor", family = "?", model = "?", flags;
   if (FILE* lscpu = popen("LC_ALL=C lscpu 2>/dev/null", "r")) {
     char line[4096];
@@ -170,7 +170,6 @@ std::string DescribeProcessor(std::string* model_name) {
     std::string& list = found ? has : lacks;
     list += (list.empty() ? "" : " ") + std::string(flag);
   }
-  *model_name = name;
   std::string text = name + " (family " + family + ", model " + model + "; " + has;
   if (!lacks.empty()) text += "; without " + lacks;
   return text + ")";

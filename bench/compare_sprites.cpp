@@ -10,6 +10,10 @@
 
 #include "compare.h"
 
+#if !defined(MORVANE_BENCH_STB)
+#define MORVANE_BENCH_STB 0
+#endif  // !MORVANE_BENCH_STB
+
 #if MORVANE_BENCH_STB
 #include <stb_image.h>
 #endif  // MORVANE_BENCH_STB
@@ -235,11 +239,10 @@ void MeasureSprites(const Options& o, int32_t size, const std::vector<std::uniqu
 
 void RunSprites(const Options& o) {
   std::printf("### Sprites\n\n");
-#if !MORVANE_BENCH_STB
-  std::printf(
-      "Left out: the bench was built without stb_image (libstb-dev) to read the icons.\n\n");
-  (void)o;
-#else
+  if (!MORVANE_BENCH_STB) {
+    std::printf("Left out: the bench was built without stb_image (libstb-dev) to read icons.\n\n");
+    return;
+  }
   std::vector<std::vector<std::unique_ptr<Icon>>> icons;
   std::string found;
   for (int32_t size : {16, 32, 64}) {
@@ -267,7 +270,6 @@ void RunSprites(const Options& o) {
     if (!icons[i].empty()) MeasureSprites(o, sizes[i], icons[i], table);
   }
   table.Print();
-#endif  // MORVANE_BENCH_STB
 }
 
 }  // namespace morvane_bench
