@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "composite/simd_level.h"
@@ -43,10 +44,13 @@ struct Options {
 // `restore`, when set, puts back what one call changed; it runs after each call, untimed.
 // `level` caps the library's vector walks while the contender runs (peers ignore it).
 struct Contender {
+  Contender(std::string name, SimdLevel cap, std::function<void(size_t turn)> one_call)
+      : label(std::move(name)), call(std::move(one_call)), level(cap) {}
+
   std::string label;
   std::function<void(size_t turn)> call;
   std::function<void(size_t turn)> restore;
-  SimdLevel level = morvane::kTopSimdLevel;
+  SimdLevel level;
   std::vector<double> seconds;  // per call, one per sample; sorted once measured
 
   double Median() const { return seconds[seconds.size() / 2]; }

@@ -130,29 +130,16 @@ void RunClipBlt(const Options& o) {
     pixman_region32_fini(&clip);
 
     std::vector<Contender> all;
-    all.push_back({"ClipBlt",
-                   [&](size_t) {
-                     ClipBlt(screen.desc(), c.x, c.y, c.w, c.h, sheet.desc(), c.sx, c.sy, region);
-                   },
-                   nullptr,
-                   o.level,
-                   {}});
-    all.push_back({"RopBlt SRCCOPY",
-                   [&](size_t) {
-                     RopBlt(screen.desc(), c.x, c.y, c.w, c.h, sheet.desc(), c.sx, c.sy, SRCCOPY);
-                   },
-                   nullptr,
-                   o.level,
-                   {}});
-    all.push_back({"pixman OVER clipped",
-                   [&](size_t) {
-                     pixman_image_composite32(PIXMAN_OP_OVER, pixman_sheet, nullptr, pixman_dst,
-                                              c.sx, kSheet - c.sy - c.h, 0, 0, c.x,
-                                              kScreen - c.y - c.h, c.w, c.h);
-                   },
-                   nullptr,
-                   morvane::kTopSimdLevel,
-                   {}});
+    all.emplace_back("ClipBlt", o.level, [&](size_t) {
+      ClipBlt(screen.desc(), c.x, c.y, c.w, c.h, sheet.desc(), c.sx, c.sy, region);
+    });
+    all.emplace_back("RopBlt SRCCOPY", o.level, [&](size_t) {
+      RopBlt(screen.desc(), c.x, c.y, c.w, c.h, sheet.desc(), c.sx, c.sy, SRCCOPY);
+    });
+    all.emplace_back("pixman OVER clipped", morvane::kTopSimdLevel, [&](size_t) {
+      pixman_image_composite32(PIXMAN_OP_OVER, pixman_sheet, nullptr, pixman_dst, c.sx,
+                               kSheet - c.sy - c.h, 0, 0, c.x, kScreen - c.y - c.h, c.w, c.h);
+    });
     MeasureInTurns(all, o);
     pixman_image_unref(pixman_dst);
 

@@ -28,21 +28,12 @@ void RunPerCall(const Options& o) {
 
   std::vector<Contender> all;
   for (const Shape& shape : shapes) {
-    all.push_back({shape.name,
-                   [&dst, &src, shape](size_t) {
-                     BlendBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0,
-                              BLEND_NORMAL);
-                   },
-                   nullptr,
-                   o.level,
-                   {}});
-    all.push_back({shape.name,
-                   [&dst, &src, shape](size_t) {
-                     RopBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, SRCCOPY);
-                   },
-                   nullptr,
-                   o.level,
-                   {}});
+    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t) {
+      BlendBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, BLEND_NORMAL);
+    });
+    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t) {
+      RopBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, SRCCOPY);
+    });
   }
   MeasureInTurns(all, o);
 
@@ -59,9 +50,9 @@ void RunPerCall(const Options& o) {
                Fixed(rop / rows * 1e9, 1)});
     const double pixels = double(shapes[i].x == 0 ? shapes[i].w * shapes[i].h : 0);
     const std::string walk = morvane::SimdLevelName(o.level);
-    CsvRow(o, "per_call", "BlendBlt BLEND_NORMAL", walk, shapes[i].name, "opaque", blend,
+    CsvRow(o, "per-call", "BlendBlt BLEND_NORMAL", walk, shapes[i].name, "opaque", blend,
            pixels / blend / 1e6);
-    CsvRow(o, "per_call", "RopBlt SRCCOPY", walk, shapes[i].name, "opaque", rop,
+    CsvRow(o, "per-call", "RopBlt SRCCOPY", walk, shapes[i].name, "opaque", rop,
            pixels / rop / 1e6);
   }
   table.Print();

@@ -5,6 +5,7 @@
 // OVER of a8r8g8b8 onto a8r8g8b8, SDL's alpha blit, and the memory floor.
 #include <pixman.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "compare.h"
@@ -109,7 +110,7 @@ void MeasureSquares(const Options& o, int32_t size, bool opaque, Table& table) {
   std::vector<Contender> all;
   auto add = [&](const std::string& label, SimdLevel level, std::function<void(Square&)> draw,
                  std::function<uint8_t*(Square&)> target) {
-    Contender c{label, [scene, draw](size_t turn) { draw(scene(turn)); }, nullptr, level, {}};
+    Contender c(label, level, [scene, draw](size_t turn) { draw(scene(turn)); });
     if (!opaque) {
       const bool cold = count > 1;
       c.restore = [scene, target, bytes, cold](size_t turn) {
