@@ -78,9 +78,14 @@ for ax, (section, title, groups) in zip(axes[0], panels):
     ax.set_ylabel("megapixels per second")
     ax.margins(y=0.15)
     ax.grid(axis="y", alpha=0.3)
-axes[0][0].legend(fontsize=8, loc="upper left")
+# One legend under both panels, where it hides no bar.
+handles = {}
+for ax in axes[0]:
+    for handle, label in zip(*ax.get_legend_handles_labels()):
+        handles.setdefault(label, handle)
+fig.legend(handles.values(), handles.keys(), loc="lower center", ncol=len(handles), fontsize=8)
 fig.suptitle("Morvane beside its peers on %s" % processor)
-fig.tight_layout()
+fig.tight_layout(rect=(0, 0.06, 1, 1))
 fig.savefig(sys.argv[2], dpi=110)
 PY
 echo "wrote $png"
