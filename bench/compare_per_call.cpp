@@ -1,0 +1,61 @@
+// Per call: what a blit costs before and around its pixels. A blit that fits to nothing, a single
+// pixel, and rows 1 to 8 pixels wide (a w x 16 blit, reported per row), where the fixed work of a
+// call and of a row outweighs the pixels. Everything stays in cache; every source alpha lies in
+// between, so that each pixel takes the full merge.
+#include "compare.h"
+
+namespace morvane_bench {
+namespace {
+
+struct Shape {
+  std::string name;
+  int32_t x, w, h;
+};
+
+}  // namespace
+
+void RunPerCall(const Options& o) {
+  HostBitmap dst(64, 64), src(64, 64);
+  std::mt19937 rng(3);
+  FillDestination(dst, rng, true);
+  FillDestination(src, rng, false);
+  std::uniform_int_distribution<int> between(1, 254);
+  for (size_t i = 3; i < src.buffer_bytes(); i += 4) src.buffer()[i] = uint8_t(between(rng));
+
+  std::vector<Shape> shapes = {{"fits to nothing (x beyond the destination)", 1000, 8, 8},
+                               {"1 x 1", 0, 1, 1}};
+  for (int32_t w = 1; w <= 8; ++w) shapes.push_back({std::to_string(w) + " x 16", 0, w, 16});
+
+  std::vector<Contender> all;
+  for (const Shape& shape : shapes) {
+    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t) {
+      BlendBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, BLEND_NORMAL);
+    });
+    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t) {
+      RopBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, SRCCOPY);
+    });
+  }
+  MeasureInTurns(all, o);
+
+  std::printf("### Per call\n\n");
+  std::printf(
+      "Nanoseconds per call (per row for the w x 16 blits) on the %s walks, onto an opaque "
+      "destination, every source alpha in between.\n\n",
+      o.Shown(morvane::SimdLevelName(o.level)).c_str());
+  Table table({"blit", "per", "BlendBlt BLEND_NORMAL ns", "RopBlt SRCCOPY ns"}, "lrrr");
+  for (size_t i = 0; i < shapes.size(); ++i) {
+    const int32_t rows = shapes[i].h == 16 ? 16 : 1;
+    const double blend = all[2 * i].Median(), rop = all[2 * i + 1].Median();
+    table.Add({shapes[i].name, rows == 16 ? "row" : "call", Fixed(blend / rows * 1e9, 1),
+               Fixed(rop / rows * 1e9, 1)});
+    const double pixels = double(shapes[i].x == 0 ? shapes[i].w * shapes[i].h : 0);
+    const std::string walk = morvane::SimdLevelName(o.level);
+    CsvRow(o, "per-call", "BlendBlt BLEND_NORMAL", walk, shapes[i].name, "opaque", blend,
+           pixels / blend / 1e6);
+    CsvRow(o, "per-call", "RopBlt SRCCOPY", walk, shapes[i].name, "opaque", rop,
+           pixels / rop / 1e6);
+  }
+  table.Print();
+}
+
+}  // namespace morvane_bench
