@@ -11,6 +11,7 @@
 #include "bitmap/pixel_view.h"
 #include "clipblt/clip_list.h"
 #include "clipblt/clip_union.h"
+#include "clipblt/coverage.h"
 #include "clipblt/region_rects.h"
 #include "composite/op_table.h"
 
@@ -60,11 +61,15 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   }
   if (pieces.size() == 0) return BLT_DONE;
 
-  // Everything that can fail is acquired before the first pixel is merged. Regions usually come
-  // in band order (the platform's own regions always do) and need no sweep.
-  const bool banded = InBandOrder(pieces.data(), pieces.size());
+  // Everything that can fail is acquired before the first pixel is merged. Many narrow pieces are
+  // drawn through a mask of the pixels they cover; others box by box, as they come when they are
+  // in band order (the platform's own regions always are), else made disjoint first.
+  const bool covered = PreferCoverage(pieces.data(), pieces.size(), w, h);
+  const bool banded = !covered && InBandOrder(pieces.data(), pieces.size());
+  Coverage coverage;
   UnionScratch scratch;
-  if (!banded && !ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
+  if (covered && !coverage.Reserve(w, h)) return BLT_EMPTY;
+  if (!covered && !banded && !ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
   FreeOnExit source_copy;
   // Merging could change a source pixel before it is read: work from a copy of the rectangle.
   if (RectSpansOverlap(dst_view, x, y, w, h, src_view, sx, sy)) {
@@ -76,9 +81,16 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
 
   // The source is now apart from the destination (copied if it was not), so every box may take
   // the vector walk.
-  const BoxWalk walk = WalksForCall(/*apart=*/true).rop[FindOp(kRopOps, SRCCOPY) - kRopOps];
-  const BlitViews blit{dst_view, src_view, x, y, sx, sy};
-  if (banded) {
+  const LevelWalks& walks = WalksForCall(/*apart=*/true);
+  const BoxWalk walk = walks.rop[FindOp(kRopOps, SRCCOPY) - kRopOps];
+  BlitViews blit{dst_view, src_view, x, y, sx, sy};
+  if (covered) {
+    for (size_t i = 0; i < pieces.size(); ++i) coverage.Mark(pieces.data()[i]);
+    blit.coverage = coverage.data();
+    blit.coverage_stride = coverage.stride();
+    const ClipBox whole{0, 0, w, h};
+    walks.covered_copy(blit, &whole, 1);
+  } else if (banded) {
     walk(blit, pieces.data(), pieces.size());
   } else {
     ForEachUnionBatch(pieces.data(), pieces.size(), scratch,

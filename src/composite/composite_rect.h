@@ -21,11 +21,23 @@ struct ClipBox {
   int32_t left, top, right, bottom;
 };
 
-// One call's bitmaps, and where the fitted rectangle's top-left pixel lies in each.
+// One call's bitmaps, and where the fitted rectangle's top-left pixel lies in each. A coverage
+// mask, where there is one, says which pixels of the rectangle are drawn: bit j of word j / 64 of
+// row i (`coverage_stride` words a row, top row first, one zero word beyond each row's last) for
+// pixel (j, i).
 struct BlitViews {
   PixelView dst, src;
   int32_t x, y, sx, sy;
+  const uint64_t* coverage = nullptr;
+  size_t coverage_stride = 0;
 };
+
+// The 64 coverage bits of one row from pixel j on.
+inline uint64_t CoverageBits(const uint64_t* row, int32_t j) {
+  const int32_t shift = j & 63;
+  const uint64_t low = row[j >> 6] >> shift;
+  return shift == 0 ? low : low | row[(j >> 6) + 1] << (64 - shift);
+}
 
 // What the dispatchers run: a walk over disjoint pieces of the fitted rectangle (one box for a
 // plain blit, a clip region's boxes for ClipBlt), with its operator and instruction set bound in.
@@ -70,6 +82,23 @@ void ReferenceBoxWalk(const BlitViews& b, const ClipBox* boxes, size_t count) {
     const ClipBox& box = boxes[k];
     CompositeRectT<Op>(b.dst, b.x + box.left, b.y + box.top, box.right - box.left,
                        box.bottom - box.top, b.src, b.sx + box.left, b.sy + box.top);
+  }
+}
+
+// The reference walk through a coverage mask: each box's pixels that the mask covers, merged in
+// the walk's order.
+template <class Op>
+void ReferenceCoveredWalk(const BlitViews& b, const ClipBox* boxes, size_t count) {
+  for (size_t k = 0; k < count; ++k) {
+    const ClipBox& box = boxes[k];
+    for (int32_t i = box.top; i < box.bottom; ++i) {
+      const uint64_t* row = b.coverage + size_t(i) * b.coverage_stride;
+      for (int32_t j = box.left; j < box.right; ++j) {
+        if (row[j >> 6] >> (j & 63) & 1) {
+          MergePixel<Op>(PixelAt(b.dst, b.x + j, b.y + i), PixelAt(b.src, b.sx + j, b.sy + i));
+        }
+      }
+    }
   }
 }
 

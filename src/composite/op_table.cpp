@@ -7,6 +7,7 @@ namespace morvane {
 template <class Op>
 struct ReferenceWalk {
   static constexpr BoxWalk Run = ReferenceBoxWalk<Op>;
+  static constexpr BoxWalk RunCovered = ReferenceCoveredWalk<Op>;
 };
 
 const LevelWalks kReferenceWalks = MakeLevelWalks<ReferenceWalk>();

@@ -30,16 +30,19 @@ struct OpRows<OpList<Ops...>> {
 inline constexpr const OpEntry (&kBlendOps)[BlendOpList::kCount] = OpRows<BlendOpList>::kRows;
 inline constexpr const OpEntry (&kRopOps)[RopOpList::kCount] = OpRows<RopOpList>::kRows;
 
-// One instruction set's walks, row for row with kBlendOps and kRopOps.
+// One instruction set's walks, row for row with kBlendOps and kRopOps, and the SRCCOPY walk
+// through a coverage mask (BlitViews) that ClipBlt takes for regions of many small rectangles.
 struct LevelWalks {
   BoxWalk blend[BlendOpList::kCount];
   BoxWalk rop[RopOpList::kCount];
+  BoxWalk covered_copy;
 };
 
-// A level's table from a walk template: Walk<Op>::Run for every operator, in the lists' order.
+// A level's table from a walk template: Walk<Op>::Run for every operator, in the lists' order,
+// and Walk<RopOp::SrcCopy>::RunCovered.
 template <template <class> class Walk, class... Blend, class... Rop>
 constexpr LevelWalks MakeLevelWalks(OpList<Blend...>, OpList<Rop...>) {
-  return {{Walk<Blend>::Run...}, {Walk<Rop>::Run...}};
+  return {{Walk<Blend>::Run...}, {Walk<Rop>::Run...}, Walk<RopOp::SrcCopy>::RunCovered};
 }
 template <template <class> class Walk>
 constexpr LevelWalks MakeLevelWalks() {

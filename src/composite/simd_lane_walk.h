@@ -8,6 +8,8 @@
 //                                       nothing beyond the row is read or written, so it may end
 //                                       at a guard page
 //   AllTransparent(v), AllOpaque(v)     whether every pixel's alpha byte is 0, or 255
+//   LaneBits(), KeepLanes(v, m, bits)   v with the pixels whose bit in m is clear set to 0; bits
+//                                       is LaneBits(), the bit of each lane
 //   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
 //   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
 //   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
@@ -98,7 +100,7 @@ MORVANE_LANE_INLINE V Hidden(V v) {
 template <class L>
 struct LaneOps {
   using V = typename L::V;
-  const V alphas, low, ones, one, magic, full;
+  const V alphas, low, ones, one, magic, full, lane_bits;
 
   MORVANE_LANE_INLINE LaneOps()
       : alphas(Hidden(L::AlphaBytes())),  // 0xFF in every alpha byte
@@ -106,7 +108,8 @@ struct LaneOps {
         ones(Hidden(L::Set8(0xFF))),
         one(Hidden(L::Set16(1))),
         magic(Hidden(L::Set16(0x8081))),  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
-        full(Hidden(L::Set32(255))) {}
+        full(Hidden(L::Set32(255))),
+        lane_bits(Hidden(L::LaneBits())) {}
 
   // Each 16-bit lane's product, at most 65025, divided by 255 as (p * 0x8081) >> 23.
   MORVANE_LANE_INLINE V Div255(V p) const { return L::SrliI16(L::MulhiU16(p, magic), 7); }
@@ -270,6 +273,43 @@ struct LaneWalker {
             Row(ops, guard, PixelAt(b.dst, b.x + box.left, b.y + i),
                 PixelAt(b.src, b.sx + box.left, b.sy + i), box.right - box.left);
           }
+        }
+      }
+      guard.Release();
+    }
+
+    // SRCCOPY-like walk through the coverage mask: each box row as Row walks it, with the pixels
+    // the mask leaves out made clear in the source as it is loaded, so that they change nothing.
+    // Every row must be at least a vector wide. A region of many small rectangles costs the mask
+    // and the vectors it touches, not a walk of each rectangle.
+    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void RunCovered(const BlitViews& b,
+                                                                     const ClipBox* boxes,
+                                                                     size_t count) {
+      FloatGuard guard;
+      const LaneOps<L> ops;
+      constexpr uint64_t kLanes = (uint64_t{1} << kPixels) - 1;
+      for (size_t k = count; k-- > 0;) {
+        const ClipBox& box = boxes[k];
+        const int32_t w = box.right - box.left, last = w - kPixels;
+        assert(w >= kPixels);
+        for (int32_t i = box.bottom - 1; i >= box.top; --i) {
+          const uint64_t* mask = b.coverage + size_t(i) * b.coverage_stride;
+          uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + i);
+          const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + i);
+          // As in Row: the last vector, which may overlap the one before it, first.
+          const uint32_t last_bits = uint32_t(CoverageBits(mask, box.left + last) & kLanes);
+          const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits, ops.lane_bits);
+          const bool last_changes = !L::AllTransparent(last_s);
+          const V last_merged =
+              last_changes ? ops.template Blend<Op>(L::Load(dp + 4 * last), last_s, guard) : last_s;
+          for (int32_t j = 0; j < last; j += kPixels) {
+            const uint32_t bits = uint32_t(CoverageBits(mask, box.left + j) & kLanes);
+            if (bits == 0) continue;
+            const V s = L::KeepLanes(L::Load(sp + 4 * j), bits, ops.lane_bits);
+            if (L::AllTransparent(s)) continue;
+            L::Store(dp + 4 * j, ops.template Blend<Op>(L::Load(dp + 4 * j), s, guard));
+          }
+          if (last_changes) L::Store(dp + 4 * last, last_merged);
         }
       }
       guard.Release();

@@ -50,6 +50,11 @@ struct SseByteLanes {
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
   }
 
+  MORVANE_SSE2_TARGET static V LaneBits() { return _mm_setr_epi32(1, 2, 4, 8); }
+  MORVANE_SSE2_TARGET static V KeepLanes(V v, uint32_t m, V bits) {
+    const V set = _mm_and_si128(_mm_set1_epi32(static_cast<int>(m)), bits);
+    return _mm_and_si128(v, _mm_cmpeq_epi32(set, bits));
+  }
   MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
   MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
   MORVANE_SSE2_TARGET static V Set32(int v) { return _mm_set1_epi32(v); }

@@ -39,6 +39,13 @@ struct Avx2Lanes {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * (w - 4)), _mm256_extracti128_si256(v, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
   }
+  MORVANE_LANE_TARGET static V LaneBits() {
+    return _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+  }
+  MORVANE_LANE_TARGET static V KeepLanes(V v, uint32_t m, V bits) {
+    const V set = _mm256_and_si256(_mm256_set1_epi32(static_cast<int>(m)), bits);
+    return _mm256_and_si256(v, _mm256_cmpeq_epi32(set, bits));
+  }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm256_testz_si256(s, AlphaBytes());
   }

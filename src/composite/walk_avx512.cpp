@@ -33,6 +33,10 @@ struct Avx512Lanes {
   MORVANE_LANE_TARGET static void StoreShort(uint8_t* p, V v, int32_t w) {
     _mm512_mask_storeu_epi32(p, static_cast<__mmask16>((1u << w) - 1), v);
   }
+  MORVANE_LANE_TARGET static V LaneBits() { return _mm512_setzero_si512(); }
+  MORVANE_LANE_TARGET static V KeepLanes(V v, uint32_t m, V) {
+    return _mm512_maskz_mov_epi32(static_cast<__mmask16>(m), v);
+  }
   MORVANE_LANE_TARGET static bool AllTransparent(V s) {
     return _mm512_test_epi32_mask(s, AlphaBytes()) == 0;
   }
