@@ -13,18 +13,6 @@
 
 namespace morvane {
 
-// Whether the boxes come in band order, as platform regions give them: top to bottom in bands of
-// one height, left to right within a band, none overlapping. Such boxes are already disjoint and
-// can be walked as they are. One pass, comparing neighbours.
-inline bool InBandOrder(const ClipBox* boxes, size_t count) {
-  for (size_t i = 1; i < count; ++i) {
-    const ClipBox &a = boxes[i - 1], &b = boxes[i];
-    const bool same_band = b.top == a.top && b.bottom == a.bottom && b.left >= a.right;
-    if (!same_band && b.top < a.bottom) return false;
-  }
-  return true;
-}
-
 // What the sweep needs besides the boxes themselves. Reserved before anything is drawn, so that
 // running short of memory leaves the destination untouched.
 struct UnionScratch {
@@ -40,12 +28,12 @@ inline bool ReserveUnion(size_t count, UnionScratch* scratch) {
          scratch->out.Reserve(count);
 }
 
-// Calls draw(boxes, n) with disjoint boxes, in band order, whose union is the union of the `count`
-// boxes, reordering them; more than once only when the union needs more than `count` boxes. The
-// tops and bottoms of all boxes cut the plane into bands; within a band every box spans the band's
-// full height, so its boxes reduce to x-intervals, which are merged where they overlap or touch.
-// The boxes spanning a band stay sorted by left edge from band to band, so the work is a sort of
-// the boxes and of their edges, O(n log n), plus one pass over each band's boxes.
+// Calls draw(boxes, n) with disjoint boxes, in band order (ShapeOf), whose union is the union of
+// the `count` boxes, reordering them; more than once only when the union needs more than `count`
+// boxes. The tops and bottoms of all boxes cut the plane into bands; within a band every box spans
+// the band's full height, so its boxes reduce to x-intervals, which are merged where they overlap
+// or touch. The boxes spanning a band stay sorted by left edge from band to band, so the work is a
+// sort of the boxes and of their edges, O(n log n), plus one pass over each band's boxes.
 template <class Draw>
 void ForEachUnionBatch(ClipBox* boxes, size_t count, UnionScratch& scratch, Draw&& draw) {
   std::sort(boxes, boxes + count, [](const ClipBox& a, const ClipBox& b) {

@@ -35,16 +35,12 @@ void Coverage::Mark(const ClipBox& box) {
   }
 }
 
-bool PreferCoverage(const ClipBox* boxes, size_t count, int32_t w, int32_t h) {
+bool PreferCoverage(const ClipShape& shape, size_t count, int32_t w, int32_t h) {
   // Rows narrower than the widest vector are left to the box walk.
   if (count < 16 || w < 16 || int64_t{w} * h > kMaxCoveragePixels) return false;
-  int64_t area = 0, rows = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const int64_t height = boxes[i].bottom - boxes[i].top;
-    area += (boxes[i].right - boxes[i].left) * height;
-    rows += height;
-  }
-  return area < 32 * rows && int64_t{w} * h <= 64 * area;
+  // Two box rows or more to each row of the rectangle, on average: rows broken into pieces (or
+  // pieces overlapping), which the box walk would take one by one.
+  return shape.box_rows >= 2 * int64_t{h} && int64_t{w} * h <= 64 * shape.area;
 }
 
 }  // namespace morvane

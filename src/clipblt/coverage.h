@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "clipblt/clip_list.h"
 #include "composite/composite_rect.h"
 
 namespace morvane {
@@ -30,10 +31,11 @@ class Coverage {
   size_t stride_ = 0;
 };
 
-// Whether drawing the boxes through a coverage mask beats walking them one by one: they are many
-// and narrow (each box row costs the walk a row's set-up, a masked vector a few operations), the
-// mask stays small, and the rectangle the masked walk covers is not much larger than the boxes.
-bool PreferCoverage(const ClipBox* boxes, size_t count, int32_t w, int32_t h);
+// Whether drawing the boxes through a coverage mask beats walking them one by one: they break the
+// rectangle's rows into many pieces (each piece of a row costs the box walk a row's set-up, a
+// masked vector a few operations), the mask stays small, and the rectangle the masked walk covers
+// is not much larger than the boxes.
+bool PreferCoverage(const ClipShape& shape, size_t count, int32_t w, int32_t h);
 
 }  // namespace morvane
 

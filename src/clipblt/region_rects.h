@@ -14,7 +14,7 @@ namespace morvane {
 enum class RegionRead {
   kDone,      // every rectangle was read
   kInvalid,   // the argument is not a valid region; nothing was added
-  kNoMemory,  // a buffer could not be allocated; `out` may hold part of the region
+  kNoMemory,  // a buffer could not be allocated; nothing was added
 };
 
 // Adds each rectangle of `region` (not null) to `out`, cut to the frame. Reads the region only:

@@ -21,11 +21,12 @@ RegionRead CollectRegionRects(MorvaneRegion region, const ClipFrame& frame, Clip
   if (count > kRegionMaxRects) return RegionRead::kInvalid;
   if (rect_bytes != 0 && rect_bytes < count * kRegionRectBytes) return RegionRead::kInvalid;
 
+  if (!out->Reserve(count)) return RegionRead::kNoMemory;
   const unsigned char* rects = bytes + kRegionHeaderBytes;
   for (uint32_t i = 0; i < count; ++i) {
     RegionRect rect;
     std::memcpy(&rect, rects + size_t{i} * kRegionRectBytes, sizeof rect);
-    if (!out->AddCut(rect, frame)) return RegionRead::kNoMemory;
+    out->AddCut(rect, frame);
   }
   return RegionRead::kDone;
 }

@@ -35,13 +35,14 @@ RegionRead CollectRegionRects(MorvaneRegion region, const ClipFrame& frame, Clip
       header.nCount > (needed - header.dwSize) / kRegionRectBytes) {
     return RegionRead::kInvalid;
   }
+  if (!out->Reserve(header.nCount)) return RegionRead::kNoMemory;
   const auto* rects = reinterpret_cast<const unsigned char*>(data) + header.dwSize;
   for (DWORD i = 0; i < header.nCount; ++i) {
     RECT r;
     std::memcpy(&r, rects + size_t{i} * kRegionRectBytes, sizeof r);
     const RegionRect rect{static_cast<int32_t>(r.left), static_cast<int32_t>(r.top),
                           static_cast<int32_t>(r.right), static_cast<int32_t>(r.bottom)};
-    if (!out->AddCut(rect, frame)) return RegionRead::kNoMemory;
+    out->AddCut(rect, frame);
   }
   return RegionRead::kDone;
 }
