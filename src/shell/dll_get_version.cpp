@@ -1,7 +1,10 @@
 #include "morvane.h"
 #include "shell/version.h"
 
-static_assert(MORVANE_VERSION_NUMBER == 2, "DllGetVersion answers 2 for version 0.0.2.2");
+// The number packs the version into decimal digits; it names one version only while minor and
+// build stay below 10.
+static_assert(MORVANE_VERSION_MINOR < 10 && MORVANE_VERSION_BUILD < 10,
+              "DllGetVersion's major * 100 + minor * 10 + build would name two versions alike");
 
 // Unlike the platform's export of the same name, this one takes no record and returns the plain
 // version number.

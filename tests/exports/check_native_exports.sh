@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# libmorvane.so exports exactly the six C names, and carries the library's version.
+# libmorvane.so exports exactly the six C names, and carries the project version in its file name.
 set -euo pipefail
 so=$1
 want="BlendBlt ClipBlt DllGetVersion RopBlt SaveToBitmapA SaveToBitmapW"
@@ -7,6 +7,8 @@ got=$(nm -D --defined-only "$so" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | sort | t
 [ "$got" = "$want" ] || { echo "exports: got '$got', want '$want'"; exit 1; }
 soname=$(objdump -p "$so" | awk '$1 == "SONAME" {print $2}')
 [ "$soname" = libmorvane.so.0 ] || { echo "SONAME: got '$soname'"; exit 1; }
+version=$(sed -n 's/^project(Morvane VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 real=$(readlink -f "$so")
-[ "${real##*/}" = libmorvane.so.0.0.2.2 ] || { echo "file: got '${real##*/}'"; exit 1; }
+[ "${real##*/}" = "libmorvane.so.$version" ] ||
+  { echo "file: got '${real##*/}', want libmorvane.so.$version"; exit 1; }
 echo "libmorvane.so: exports and version as expected"
