@@ -12,8 +12,8 @@ if(WIN32)
   # (DYNAMIC_BASE) and NX (NX_COMPAT) are mingw ld's defaults and stay.
   target_link_options(morvane PRIVATE -s -Wl,--no-insert-timestamp)
 else()
-  # Debian's hardening (as dpkg-buildflags gives it and lintian checks it), and the library
-  # stripped as dh_strip strips one: the dynamic symbols only, no .comment or .note section.
+  # The hardening lintian looks for in a Debian library (fortified libc calls, a read-only GOT
+  # bound at load), and stripped as dh_strip strips one: dynamic symbols only, no .comment or .note.
   target_compile_definitions(morvane_objects PRIVATE _FORTIFY_SOURCE=2)
   target_link_options(morvane PRIVATE -Wl,-z,relro,-z,now)
   add_custom_command(TARGET morvane POST_BUILD
