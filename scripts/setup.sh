@@ -5,7 +5,7 @@
 #                      the sanitizers and fuzzers, the bench's yardsticks, the install checks
 #   setup.sh wine      makes 32-bit Windows programs runnable and prints "wine32", or, where that
 #                      is impossible, installs the 64-bit fallback and prints "wine64"
-#   setup.sh package   the release tools
+#   setup.sh package   what scripts/package.sh needs to build the zip and the Debian packages
 #   setup.sh docs      the chart and picture scripts
 # Several purposes may be named at once.
 set -euo pipefail
@@ -15,7 +15,11 @@ test=("${build[@]}" gcc pkg-config libgtest-dev clang libclang-rt-14-dev python3
       libbenchmark-dev libpixman-1-dev libsdl2-dev adwaita-icon-theme)
 wine=(wine wine32:i386 qemu-user)
 wine64=(wine64 g++-mingw-w64-x86-64)
-package=("${build[@]}" dpkg-dev file lintian llvm zip unzip)
+# dpkg-dev: dpkg-architecture and cpack's dpkg-shlibdeps; file: cpack finds ELF files with it;
+# llvm: llvm-dlltool for the MSVC import library.
+package=(cmake ninja-build g++ g++-mingw-w64-i686 dpkg-dev file llvm zip)
+# The release checks: lintian, unzip, and lld and clang for the MSVC-style consumer.
+test+=("${package[@]}" lintian lld unzip)
 docs=(python3 python3-matplotlib python3-pil)
 
 # Installs the named packages that are missing.
