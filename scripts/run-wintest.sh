@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Runs the Windows test program beside the DLL under Wine.
-#   scripts/run-wintest.sh wine32|wine64 BIN_DIR
+# Runs the Windows test program (or another program, with its arguments) beside the DLL under Wine.
+#   scripts/run-wintest.sh wine32|wine64 BIN_DIR [PROGRAM [ARGUMENT...]]
 # One program run holds every Windows check: each start of 32-bit Wine is emulated and slow.
 set -euo pipefail
 kind=$1
 bin=$(cd "$2" && pwd)
+shift 2
+(($#)) || set -- morvane_wintest.exe
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEDEBUG=-all
 export WINEPREFIX=${MORVANE_WINEPREFIX:-$root/build/wineprefix${kind#wine}}
@@ -17,4 +19,4 @@ else
 fi
 [ -d "$WINEPREFIX" ] || echo "run-wintest: creating the Wine prefix $WINEPREFIX (minutes on first use)" >&2
 cd "$bin"
-"$loader" morvane_wintest.exe </dev/null
+"$loader" "$@" </dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The one command that runs every test: installs what is missing, builds and runs the native test
 # suite with warnings as errors, then cross-builds Morvane.dll with its Windows test program and
-# runs that under Wine.
+# runs that under Wine, then makes the release artifacts and builds and runs consumers of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -45,4 +45,9 @@ cmake -S . -B "$win_build" -G Ninja -DMORVANE_WERROR=ON -DMORVANE_BUILD_TESTS=ON
 cmake --build "$win_build" -j "$jobs"
 tests/exports/check_dll.sh "$win_build/bin/Morvane.dll"
 scripts/run-wintest.sh "$wine_kind" "$win_build/bin"
+
+echo "== release artifacts (built twice, in two folders, to compare the libraries' bytes)"
+scripts/package.sh --check-reproducible
+tests/exports/check_artifacts.sh build/dist
+tests/consumer/check_packages.sh build/dist build/release-check "$wine_kind"
 echo "== all tests passed"

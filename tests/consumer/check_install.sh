@@ -10,15 +10,17 @@ scratch=$2
 rm -rf "$scratch"
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 lib=$(ls -d "$scratch"/prefix/lib*/ | head -n 1)
+# Each consumer checks that DllGetVersion answers for the version the installed files declare.
+export PKG_CONFIG_PATH="$lib/pkgconfig"
+version=$(pkg-config --modversion morvane)
 
 cmake -S "$here" -B "$scratch/cmake-consumer" -G Ninja -DCMAKE_PREFIX_PATH="$scratch/prefix" \
-  >/dev/null
+  -DMORVANE_EXPECT_VERSION="$version" >/dev/null
 cmake --build "$scratch/cmake-consumer" >/dev/null
-LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer"
+LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer" "$version"
 
-export PKG_CONFIG_PATH="$lib/pkgconfig"
 cc -o "$scratch/pc-consumer" "$here/consumer.c" $(pkg-config --cflags --libs morvane)
-LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer"
+LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer" "$version"
 if [ -x "$build/bin/morvane" ]; then
   "$scratch/prefix/bin/morvane" --help >/dev/null  # the tool finds the installed library
 fi
@@ -26,5 +28,5 @@ fi
 cmake -S "$here/subdir" -B "$scratch/subdir-consumer" -G Ninja \
   -DMORVANE_SOURCE_DIR="$(cd "$here/../.." && pwd)" >/dev/null
 cmake --build "$scratch/subdir-consumer" >/dev/null
-"$scratch/subdir-consumer/consumer"
+"$scratch/subdir-consumer/consumer" "$version"
 echo "install: the installed-package, pkg-config and add_subdirectory consumers built and ran"
