@@ -35,9 +35,12 @@ win=$scratch/zip
 unzip -q "$zip" -d "$win"
 i686-w64-mingw32-gcc -O2 -static-libgcc -I "$win/include" -o "$win/consumer-mingw.exe" \
   "$here/consumer.c" "$win/lib/libMorvane.dll.a"
-# No MSVC C runtime exists here, so the MSVC-style consumer has none: kernel32's ExitProcess is
-# all it needs beyond the DLL, through an import library made the same way as Morvane.lib.
-printf 'LIBRARY KERNEL32.dll\nEXPORTS\n  ExitProcess@4\n' >"$scratch/kernel32.def"
+# No MSVC C runtime exists here, so the MSVC-style consumer has none: three kernel32 calls are all
+# it needs beyond the DLL, through an import library made the same way as Morvane.lib.
+{
+  printf 'LIBRARY KERNEL32.dll\nEXPORTS\n'
+  printf '  %s\n' ExitProcess@4 GetStdHandle@4 WriteFile@20
+} >"$scratch/kernel32.def"
 llvm-dlltool -m i386 -k -d "$scratch/kernel32.def" -l "$scratch/kernel32.lib"
 clang --target=i686-pc-windows-msvc -ffreestanding -O2 -I "$win/include" -c \
   -o "$scratch/consumer_nocrt.obj" "$here/consumer_nocrt.c"
@@ -56,6 +59,15 @@ if [ "$wine_kind" != wine32 ]; then
   echo "packages: WARNING: no 32-bit Wine here; the zip's consumers were linked but not run" >&2
   exit 0
 fi
-"$root/scripts/run-wintest.sh" wine32 "$win" consumer-mingw.exe "$version"
-"$root/scripts/run-wintest.sh" wine32 "$win" consumer-msvc.exe
+# This Wine gives exit status 0 to a program killed by an unhandled exception, so each run must
+# also have printed its closing line.
+for run in "consumer-mingw.exe $version" consumer-msvc.exe; do
+  status=0
+  out=$("$root/scripts/run-wintest.sh" wine32 "$win" $run) || status=$?
+  echo "$out"
+  if [ "$status" != 0 ] || ! grep -q '^consumer: every export called' <<<"$out"; then
+    echo "packages: $run failed under Wine" >&2
+    exit 1
+  fi
+done
 echo "packages: both Windows consumers ran under 32-bit Wine"
