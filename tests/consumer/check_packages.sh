@@ -25,7 +25,8 @@ cmake -S "$here" -B "$scratch/cmake-consumer" -G Ninja -DCMAKE_PREFIX_PATH="$scr
 cmake --build "$scratch/cmake-consumer" >/dev/null
 LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer" "$version"
 export PKG_CONFIG_PATH="$lib/pkgconfig"
-[ "$(pkg-config --modversion morvane)" = "$version" ] || { echo "morvane.pc: not $version"; exit 1; }
+[ "$(pkg-config --modversion morvane)" = "$version" ] ||
+  { echo "morvane.pc does not declare $version"; exit 1; }
 cc -o "$scratch/pc-consumer" "$here/consumer.c" $(pkg-config --cflags --libs morvane)
 LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer" "$version"
 echo "packages: the unpacked packages' consumers built (find_package, pkg-config) and ran"
