@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "morvane.h"
+#include "shell/version.h"
 
 namespace {
 
-TEST(Shell, VersionNumberIsTwo) {
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(DllGetVersion(), 2);
+// Major * 100 + minor * 10 + build of the project's version: 2 for 0.0.2.2.
+TEST(Shell, VersionNumberComesFromTheProjectVersion) {
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(DllGetVersion(), MORVANE_VERSION_NUMBER);
 }
 
 TEST(Shell, SharedLibraryExportsEveryCallByName) {
@@ -21,7 +23,7 @@ TEST(Shell, SharedLibraryExportsEveryCallByName) {
   EXPECT_EQ(dlsym(so, "ResolvePixels"), nullptr);
   EXPECT_EQ(dlsym(so, "_ZN7morvane13ResolvePixelsEi"), nullptr);
   using Fn = int32_t (*)();
-  EXPECT_EQ(reinterpret_cast<Fn>(dlsym(so, "DllGetVersion"))(), 2);
+  EXPECT_EQ(reinterpret_cast<Fn>(dlsym(so, "DllGetVersion"))(), MORVANE_VERSION_NUMBER);
   dlclose(so);
 }
 

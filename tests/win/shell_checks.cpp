@@ -5,9 +5,15 @@
 #include <vector>
 
 #include "host/host_bitmap.h"
+#include "shell/version.h"
 #include "wintest.h"
 
 namespace {
+
+// "0, 0, 2, 2" for 0.0.2.2, as the version record writes it.
+#define MORVANE_WIDE(text) L##text
+#define MORVANE_WIDEN(text) MORVANE_WIDE(text)
+constexpr const wchar_t* kVersionText = MORVANE_WIDEN(MORVANE_VERSION_TEXT);
 
 struct ExportRow {
   const char* name;
@@ -109,7 +115,7 @@ WIN_GROUP(ShellStackBalance) {
   const wchar_t wide[] = L"unused.bmp";
   for (const ExportRow& row : kExports) {
     if (row.arg_count == 0) {
-      WIN_CHECK_EQ(t, t.Call(row.name, {}), 2);
+      WIN_CHECK_EQ(t, t.Call(row.name, {}), MORVANE_VERSION_NUMBER);
     } else if (row.arg_count == 2) {
       const void* path = row.name[12] == 'W' ? static_cast<const void*>(wide) : "unused.bmp";
       t.Call(row.name, {A(path), A(&none)});
@@ -118,7 +124,9 @@ WIN_GROUP(ShellStackBalance) {
                    BLT_EMPTY);
     }
   }
-  for (int i = 0; i < 100; ++i) WIN_CHECK_EQ(t, t.Call("DllGetVersion", {}), 2);
+  for (int i = 0; i < 100; ++i) {
+    WIN_CHECK_EQ(t, t.Call("DllGetVersion", {}), MORVANE_VERSION_NUMBER);
+  }
 }
 
 WIN_GROUP(ShellVersionRecord) {
@@ -134,10 +142,13 @@ WIN_GROUP(ShellVersionRecord) {
   WIN_CHECK(t, VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
   if (fixed != nullptr) {
     WIN_CHECK_EQ(t, fixed->dwSignature, 0xFEEF04BDul);
-    WIN_CHECK_EQ(t, fixed->dwFileVersionMS, 0ul);
-    WIN_CHECK_EQ(t, fixed->dwFileVersionLS, 0x00020002ul);
-    WIN_CHECK_EQ(t, fixed->dwProductVersionMS, 0ul);
-    WIN_CHECK_EQ(t, fixed->dwProductVersionLS, 0x00020002ul);
+    // The project's version, 0.0.2.2 today: 0 and 0x00020002.
+    const DWORD ms = MORVANE_VERSION_MAJOR << 16 | MORVANE_VERSION_MINOR;
+    const DWORD ls = MORVANE_VERSION_BUILD << 16 | MORVANE_VERSION_REVISION;
+    WIN_CHECK_EQ(t, fixed->dwFileVersionMS, ms);
+    WIN_CHECK_EQ(t, fixed->dwFileVersionLS, ls);
+    WIN_CHECK_EQ(t, fixed->dwProductVersionMS, ms);
+    WIN_CHECK_EQ(t, fixed->dwProductVersionLS, ls);
     WIN_CHECK_EQ(t, fixed->dwFileFlagsMask, 0x17ul);
     WIN_CHECK_EQ(t, fixed->dwFileFlags, 0ul);
     WIN_CHECK_EQ(t, fixed->dwFileOS, 0x4ul);
@@ -159,9 +170,9 @@ WIN_GROUP(ShellVersionRecord) {
     const wchar_t* value;  // null: any non-empty text of ours
   };
   const Expected strings[] = {
-      {L"FileVersion", L"0, 0, 2, 2"}, {L"ProductVersion", L"0, 0, 2, 2"},
-      {L"InternalName", L"Morvane"},   {L"OriginalFilename", L"Morvane.dll"},
-      {L"FileDescription", nullptr},   {L"ProductName", nullptr},
+      {L"FileVersion", kVersionText}, {L"ProductVersion", kVersionText},
+      {L"InternalName", L"Morvane"},  {L"OriginalFilename", L"Morvane.dll"},
+      {L"FileDescription", nullptr},  {L"ProductName", nullptr},
       {L"LegalCopyright", nullptr},
   };
   for (const Expected& e : strings) {
@@ -197,7 +208,7 @@ WIN_GROUP(ShellLoadUnloadThreads) {
     HMODULE m = LoadLibraryW(copy.c_str());
     WIN_CHECK(t, m != nullptr);
     if (m == nullptr) break;
-    WIN_CHECK_EQ(t, CallDllGetVersion(GetProcAddress(m, "DllGetVersion")), 2);
+    WIN_CHECK_EQ(t, CallDllGetVersion(GetProcAddress(m, "DllGetVersion")), MORVANE_VERSION_NUMBER);
     WIN_CHECK(t, FreeLibrary(m));
     WIN_CHECK(t, GetModuleHandleW(L"MorvaneCopy.dll") == nullptr);
   }
