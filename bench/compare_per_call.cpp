@@ -28,11 +28,15 @@ void RunPerCall(const Options& o) {
 
   std::vector<Contender> all;
   for (const Shape& shape : shapes) {
-    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t) {
-      BlendBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, BLEND_NORMAL);
+    // Each call at another place, as a host's sprites land: calls on one pixel after another
+    // would each wait for the one before to store it.
+    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t turn) {
+      const int32_t x = shape.x + int32_t(turn * 7 % 48), y = int32_t(turn * 13 % 48);
+      BlendBlt(dst.desc(), x, y, shape.w, shape.h, src.desc(), 0, 0, BLEND_NORMAL);
     });
-    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t) {
-      RopBlt(dst.desc(), shape.x, 0, shape.w, shape.h, src.desc(), 0, 0, SRCCOPY);
+    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t turn) {
+      const int32_t x = shape.x + int32_t(turn * 7 % 48), y = int32_t(turn * 13 % 48);
+      RopBlt(dst.desc(), x, y, shape.w, shape.h, src.desc(), 0, 0, SRCCOPY);
     });
   }
   MeasureInTurns(all, o);

@@ -7,7 +7,8 @@
 //                                       pixels (some twice) or `fill` in the lanes beyond it;
 //                                       nothing beyond the row is read or written, so it may end
 //                                       at a guard page
-//   AllTransparent(v), AllOpaque(v)     whether every pixel's alpha byte is 0, or 255
+//   AllTransparent(v, alphas),          whether every pixel's alpha byte is 0, or 255; alphas is
+//   AllOpaque(v, alphas)                AlphaBytes(), made once
 //   LaneBits(), KeepLanes(v, m, bits)   v with the pixels whose bit in m is clear set to 0; bits
 //                                       is LaneBits(), the bit of each lane
 //   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
@@ -35,6 +36,7 @@
 
 #include <cassert>
 #include <cstdint>
+#include <type_traits>
 
 #include "composite/channel_ops.h"
 #include "composite/simd_walks.h"
@@ -203,23 +205,42 @@ struct LaneOps {
     return L::WithAlphas(colour, L::SlliI32(a, 24));
   }
 
+  // Whether every source pixel of the vector is clear: then nothing changes.
+  MORVANE_LANE_INLINE bool AllClear(V s) const { return L::AllTransparent(s, alphas); }
+
   // The merge of kPixels pixels whose sources are not all clear, by the cheapest rule that holds
   // for all of them.
   template <class Op>
   MORVANE_LANE_INLINE V Blend(V d, V s, FloatGuard& guard) const {
     const V x = Apply(Op{}, d, s);
-    if (L::AllOpaque(s)) return L::Or(x, alphas);  // a is 255 and every colour X
-    if (L::AllOpaque(d)) return MergeOverOpaque<kWayOf<Op>>(d, s, x);
+    if (L::AllOpaque(s, alphas)) return L::Or(x, alphas);  // a is 255 and every colour X
+    if (L::AllOpaque(d, alphas)) return MergeOverOpaque<kWayOf<Op>>(d, s, x);
     return Merge<kWayOf<Op>>(d, s, x, guard);
   }
 };
 
-template <class L>
+// The walks of lanes L. Rows shorter than L's vector take N's vectors when N is narrower (the
+// AVX-512 walks take AVX2's), and one L vector filled with their own pixels otherwise.
+template <class L, class N = L>
 struct LaneWalker {
   template <class Op>
   struct Walk {
     using V = typename L::V;
     static constexpr int32_t kPixels = L::kPixels;
+
+    // The narrower lanes' constants, made only where they are other lanes.
+    struct NarrowOps {
+      std::conditional_t<std::is_same<L, N>::value, const LaneOps<L>&, const LaneOps<N>> ops;
+      MORVANE_LANE_INLINE explicit NarrowOps(const LaneOps<L>& wide) : ops(Make(wide)) {}
+      MORVANE_LANE_INLINE const LaneOps<N>& get() const { return ops; }
+      MORVANE_LANE_INLINE static decltype(ops) Make(const LaneOps<L>& wide) {
+        if constexpr (std::is_same<L, N>::value) {
+          return wide;
+        } else {
+          return LaneOps<N>();
+        }
+      }
+    };
 
     // One row of w pixels. A row shorter than a vector takes one vector of its own pixels (see
     // LoadShort). A longer one takes whole vectors from its start and one more that ends where the
@@ -227,25 +248,30 @@ struct LaneWalker {
     // destination as it was, and stored last: the pixels both cover get the same bytes from
     // both. No pixel is merged by anything but a vector, and no branch depends on the width's
     // remainder.
-    MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, FloatGuard& guard, uint8_t* dp,
-                                        const uint8_t* sp, int32_t w) {
+    MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, const LaneOps<N>& narrow,
+                                        FloatGuard& guard, uint8_t* dp, const uint8_t* sp,
+                                        int32_t w) {
       if (w < kPixels) {
-        const V s = L::LoadShort(sp, w, L::Zero());
-        if (L::AllTransparent(s)) return;
-        // Lanes beyond the row, where there are any, count as an opaque destination, so that a
-        // short row over one keeps the cheaper merge.
-        const V d = L::LoadShort(dp, w, ops.alphas);
-        L::StoreShort(dp, ops.template Blend<Op>(d, s, guard), w);
+        if constexpr (!std::is_same<L, N>::value) {
+          LaneWalker<N>::template Walk<Op>::Row(narrow, narrow, guard, dp, sp, w);
+        } else {
+          const V s = L::LoadShort(sp, w, L::Zero());
+          if (ops.AllClear(s)) return;
+          // Lanes beyond the row, where there are any, count as an opaque destination, so that a
+          // short row over one keeps the cheaper merge.
+          const V d = L::LoadShort(dp, w, ops.alphas);
+          L::StoreShort(dp, ops.template Blend<Op>(d, s, guard), w);
+        }
         return;
       }
       const int32_t last = 4 * (w - kPixels);
       const V last_s = L::Load(sp + last);
-      const bool last_changes = !L::AllTransparent(last_s);
+      const bool last_changes = !ops.AllClear(last_s);
       const V last_merged =
           last_changes ? ops.template Blend<Op>(L::Load(dp + last), last_s, guard) : last_s;
       for (int32_t j = 0; j < last; j += 4 * kPixels) {
         const V s = L::Load(sp + j);
-        if (L::AllTransparent(s)) continue;  // nothing changes
+        if (ops.AllClear(s)) continue;  // nothing changes
         L::Store(dp + j, ops.template Blend<Op>(L::Load(dp + j), s, guard));
       }
       if (last_changes) L::Store(dp + last, last_merged);
@@ -255,6 +281,10 @@ struct LaneWalker {
                                                               const ClipBox* boxes, size_t count) {
       FloatGuard guard;
       const LaneOps<L> ops;
+      const NarrowOps narrow(ops);
+      // Copies, so that the compiler need not read them again after every store to the pixels.
+      const PixelView dst = b.dst, src = b.src;
+      const int32_t x = b.x, y = b.y, sx = b.sx, sy = b.sy;
       // Boxes that follow one another with the same rows form a band (as a region's do), walked
       // row by row. Nothing written is read again, so the rows may go in memory order: the last
       // band first (boxes come top to bottom), each from its bottom row, which is the order the
@@ -266,12 +296,14 @@ struct LaneWalker {
              --first) {
         }
         for (int32_t i = bottom - 1; i >= top; --i) {
+          uint8_t* const dst_row = PixelAt(dst, x, y + i);
+          const uint8_t* const src_row = PixelAt(src, sx, sy + i);
           for (size_t k = first; k < end; ++k) {
             const ClipBox& box = boxes[k];
-            assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + top, box.right - box.left,
-                                     bottom - top, b.src, b.sx + box.left, b.sy + top));
-            Row(ops, guard, PixelAt(b.dst, b.x + box.left, b.y + i),
-                PixelAt(b.src, b.sx + box.left, b.sy + i), box.right - box.left);
+            assert(!RectSpansOverlap(dst, x + box.left, y + top, box.right - box.left, bottom - top,
+                                     src, sx + box.left, sy + top));
+            Row(ops, narrow.get(), guard, dst_row + 4 * box.left, src_row + 4 * box.left,
+                box.right - box.left);
           }
         }
       }
@@ -299,14 +331,14 @@ struct LaneWalker {
           // As in Row: the last vector, which may overlap the one before it, first.
           const uint32_t last_bits = uint32_t(CoverageBits(mask, box.left + last) & kLanes);
           const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits, ops.lane_bits);
-          const bool last_changes = !L::AllTransparent(last_s);
+          const bool last_changes = !ops.AllClear(last_s);
           const V last_merged =
               last_changes ? ops.template Blend<Op>(L::Load(dp + 4 * last), last_s, guard) : last_s;
           for (int32_t j = 0; j < last; j += kPixels) {
             const uint32_t bits = uint32_t(CoverageBits(mask, box.left + j) & kLanes);
             if (bits == 0) continue;
             const V s = L::KeepLanes(L::Load(sp + 4 * j), bits, ops.lane_bits);
-            if (L::AllTransparent(s)) continue;
+            if (ops.AllClear(s)) continue;
             L::Store(dp + 4 * j, ops.template Blend<Op>(L::Load(dp + 4 * j), s, guard));
           }
           if (last_changes) L::Store(dp + 4 * last, last_merged);
@@ -318,9 +350,9 @@ struct LaneWalker {
 };
 
 // The table in the rows' order of kBlendOps and kRopOps.
-template <class L>
+template <class L, class N = L>
 constexpr LevelWalks LaneWalks() {
-  return MakeLevelWalks<LaneWalker<L>::template Walk>();
+  return MakeLevelWalks<LaneWalker<L, N>::template Walk>();
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif  // !__clang__
 
+#include "composite/simd_lanes_avx2.h"
+
 #define MORVANE_LANE_TARGET __attribute__((target("avx512f,avx512bw")))
 #include "composite/simd_lane_walk.h"
 
@@ -25,23 +27,15 @@ struct Avx512Lanes {
 
   MORVANE_LANE_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
-  // A row of 1 to 15 pixels takes masked moves, which neither read nor fault beyond it; the other
-  // lanes load as `fill`.
-  MORVANE_LANE_TARGET static V LoadShort(const uint8_t* p, int32_t w, V fill) {
-    return _mm512_mask_loadu_epi32(fill, static_cast<__mmask16>((1u << w) - 1), p);
-  }
-  MORVANE_LANE_TARGET static void StoreShort(uint8_t* p, V v, int32_t w) {
-    _mm512_mask_storeu_epi32(p, static_cast<__mmask16>((1u << w) - 1), v);
-  }
   MORVANE_LANE_TARGET static V LaneBits() { return _mm512_setzero_si512(); }
   MORVANE_LANE_TARGET static V KeepLanes(V v, uint32_t m, V) {
     return _mm512_maskz_mov_epi32(static_cast<__mmask16>(m), v);
   }
-  MORVANE_LANE_TARGET static bool AllTransparent(V s) {
-    return _mm512_test_epi32_mask(s, AlphaBytes()) == 0;
+  MORVANE_LANE_TARGET static bool AllTransparent(V s, V alphas) {
+    return _mm512_test_epi32_mask(s, alphas) == 0;
   }
-  MORVANE_LANE_TARGET static bool AllOpaque(V s) {
-    return _mm512_cmpge_epu32_mask(s, AlphaBytes()) == 0xFFFF;
+  MORVANE_LANE_TARGET static bool AllOpaque(V s, V alphas) {
+    return _mm512_cmpge_epu32_mask(s, alphas) == 0xFFFF;
   }
   MORVANE_LANE_TARGET static V Set8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
   MORVANE_LANE_TARGET static V Set16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
@@ -97,7 +91,9 @@ struct Avx512Lanes {
 
 }  // namespace
 
-const LevelWalks kAvx512Walks = LaneWalks<Avx512Lanes>();
+// Rows shorter than sixteen pixels take the AVX2 walks' vectors: a masked move of sixteen lanes
+// costs more than the eight-lane moves they need.
+const LevelWalks kAvx512Walks = LaneWalks<Avx512Lanes, Avx2Lanes>();
 
 }  // namespace morvane
 

@@ -19,10 +19,11 @@ struct Sse2Lanes : SseByteLanes {
   MORVANE_LANE_TARGET static int AlphasEqual(V s, V value) {
     return _mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & 0x8888;
   }
-  MORVANE_LANE_TARGET static bool AllTransparent(V s) {
+  // SSE2 has no test instruction; the comparisons need no mask.
+  MORVANE_LANE_TARGET static bool AllTransparent(V s, V) {
     return AlphasEqual(s, _mm_setzero_si128()) == 0x8888;
   }
-  MORVANE_LANE_TARGET static bool AllOpaque(V s) { return AlphasEqual(s, Set8(0xFF)) == 0x8888; }
+  MORVANE_LANE_TARGET static bool AllOpaque(V s, V) { return AlphasEqual(s, Set8(0xFF)) == 0x8888; }
 
   MORVANE_LANE_TARGET static V Select(V mask, V yes, V no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));

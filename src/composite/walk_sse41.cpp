@@ -15,8 +15,10 @@ namespace morvane {
 namespace {
 
 struct Sse41Lanes : SseByteLanes {
-  MORVANE_LANE_TARGET static bool AllTransparent(V s) { return _mm_testz_si128(s, AlphaBytes()); }
-  MORVANE_LANE_TARGET static bool AllOpaque(V s) { return _mm_testc_si128(s, AlphaBytes()); }
+  MORVANE_LANE_TARGET static bool AllTransparent(V s, V alphas) {
+    return _mm_testz_si128(s, alphas);
+  }
+  MORVANE_LANE_TARGET static bool AllOpaque(V s, V alphas) { return _mm_testc_si128(s, alphas); }
 
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
     return _mm_shuffle_epi8(w, _mm_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13));
