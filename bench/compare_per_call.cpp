@@ -26,14 +26,21 @@ void RunPerCall(const Options& o) {
                                {"1 x 1", 0, 1, 1}};
   for (int32_t w = 1; w <= 8; ++w) shapes.push_back({std::to_string(w) + " x 16", 0, w, 16});
 
+  // BLEND_NORMAL on the level measured and on each level below it, in the same turns, so that the
+  // levels compare directly; RopBlt SRCCOPY on the level measured.
+  std::vector<SimdLevel> levels;
+  for (int l = int(o.level); l >= int(SimdLevel::kSse2); --l) levels.push_back(SimdLevel(l));
+  const size_t columns = levels.size() + 1;
   std::vector<Contender> all;
   for (const Shape& shape : shapes) {
     // Each call at another place, as a host's sprites land: calls on one pixel after another
     // would each wait for the one before to store it.
-    all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t turn) {
-      const int32_t x = shape.x + int32_t(turn * 7 % 48), y = int32_t(turn * 13 % 48);
-      BlendBlt(dst.desc(), x, y, shape.w, shape.h, src.desc(), 0, 0, BLEND_NORMAL);
-    });
+    for (SimdLevel level : levels) {
+      all.emplace_back(shape.name, level, [&dst, &src, shape](size_t turn) {
+        const int32_t x = shape.x + int32_t(turn * 7 % 48), y = int32_t(turn * 13 % 48);
+        BlendBlt(dst.desc(), x, y, shape.w, shape.h, src.desc(), 0, 0, BLEND_NORMAL);
+      });
+    }
     all.emplace_back(shape.name, o.level, [&dst, &src, shape](size_t turn) {
       const int32_t x = shape.x + int32_t(turn * 7 % 48), y = int32_t(turn * 13 % 48);
       RopBlt(dst.desc(), x, y, shape.w, shape.h, src.desc(), 0, 0, SRCCOPY);
@@ -43,21 +50,28 @@ void RunPerCall(const Options& o) {
 
   std::printf("### Per call\n\n");
   std::printf(
-      "Nanoseconds per call (per row for the w x 16 blits) on the %s walks, onto an opaque "
-      "destination, every source alpha in between.\n\n",
+      "Nanoseconds per call (per row for the w x 16 blits), onto an opaque destination, every "
+      "source alpha in between; BLEND_NORMAL on each vector level, RopBlt SRCCOPY on %s.\n\n",
       o.Shown(morvane::SimdLevelName(o.level)).c_str());
-  Table table({"blit", "per", "BlendBlt BLEND_NORMAL ns", "RopBlt SRCCOPY ns"}, "lrrr");
+  std::vector<std::string> header = {"blit", "per"};
+  for (SimdLevel level : levels) {
+    header.push_back(std::string("BlendBlt ") + morvane::SimdLevelName(level) + " ns");
+  }
+  header.push_back("RopBlt SRCCOPY ns");
+  Table table(header, "ll" + std::string(columns, 'r'));
   for (size_t i = 0; i < shapes.size(); ++i) {
     const int32_t rows = shapes[i].h == 16 ? 16 : 1;
-    const double blend = all[2 * i].Median(), rop = all[2 * i + 1].Median();
-    table.Add({shapes[i].name, rows == 16 ? "row" : "call", Fixed(blend / rows * 1e9, 1),
-               Fixed(rop / rows * 1e9, 1)});
     const double pixels = double(shapes[i].x == 0 ? shapes[i].w * shapes[i].h : 0);
-    const std::string walk = morvane::SimdLevelName(o.level);
-    CsvRow(o, "per-call", "BlendBlt BLEND_NORMAL", walk, shapes[i].name, "opaque", blend,
-           pixels / blend / 1e6);
-    CsvRow(o, "per-call", "RopBlt SRCCOPY", walk, shapes[i].name, "opaque", rop,
-           pixels / rop / 1e6);
+    std::vector<std::string> cells = {shapes[i].name, rows == 16 ? "row" : "call"};
+    for (size_t c = 0; c < columns; ++c) {
+      const double seconds = all[columns * i + c].Median();
+      cells.push_back(Fixed(seconds / rows * 1e9, 1));
+      const bool rop = c == levels.size();
+      CsvRow(o, "per-call", rop ? "RopBlt SRCCOPY" : "BlendBlt BLEND_NORMAL",
+             morvane::SimdLevelName(rop ? o.level : levels[c]), shapes[i].name, "opaque", seconds,
+             pixels / seconds / 1e6);
+    }
+    table.Add(cells);
   }
   table.Print();
 }
