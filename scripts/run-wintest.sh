@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs the Windows test program (or another program, with its arguments) beside the DLL under Wine.
 #   scripts/run-wintest.sh wine32|wine64 BIN_DIR [PROGRAM [ARGUMENT...]]
+#   scripts/run-wintest.sh wine32|wine64 --prepare    only makes the Wine prefix
 # One program run holds every Windows check: each start of 32-bit Wine is emulated and slow.
+# Making a new prefix takes minutes, mostly waiting on Wine's own services, so the test command
+# has it made with --prepare while it builds and runs the native tests.
 set -euo pipefail
 kind=$1
-bin=$(cd "$2" && pwd)
-shift 2
-(($#)) || set -- morvane_wintest.exe
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEDEBUG=-all
 export WINEPREFIX=${MORVANE_WINEPREFIX:-$root/build/wineprefix${kind#wine}}
@@ -17,6 +17,15 @@ else
   echo "run-wintest: WARNING: running the 64-bit fallback build under 64-bit Wine," \
        "not the 32-bit Morvane.dll" >&2
 fi
+if [ "$2" = --prepare ]; then
+  [ -d "$WINEPREFIX" ] && exit 0
+  "$loader" wineboot --init </dev/null >/dev/null 2>&1
+  wineserver -w 2>/dev/null || true  # until the prefix is written in full
+  exit 0
+fi
+bin=$(cd "$2" && pwd)
+shift 2
+(($#)) || set -- morvane_wintest.exe
 [ -d "$WINEPREFIX" ] || echo "run-wintest: creating the Wine prefix $WINEPREFIX (minutes on first use)" >&2
 cd "$bin"
 # This Wine gives a program that crashed the exit status 0, so the test program must also reach its

@@ -208,14 +208,21 @@ struct LaneOps {
   // Whether every source pixel of the vector is clear: then nothing changes.
   MORVANE_LANE_INLINE bool AllClear(V s) const { return L::AllTransparent(s, alphas); }
 
-  // The merge of kPixels pixels whose sources are not all clear, by the cheapest rule that holds
-  // for all of them.
+  // The merge of kPixels pixels into *out, by the cheapest rule that holds for all of them; false
+  // when nothing would change (every source pixel clear over a destination that is not opaque).
+  // Over an opaque destination (a screen) the cheaper merge is exact for every source alpha, so
+  // the source's alphas are not looked at: no branch there for sprites' edges to mispredict.
   template <class Op>
-  MORVANE_LANE_INLINE V Blend(V d, V s, FloatGuard& guard) const {
+  MORVANE_LANE_INLINE bool Merged(V d, V s, FloatGuard& guard, V* out) const {
+    if (L::AllOpaque(d, alphas)) {
+      *out = MergeOverOpaque<kWayOf<Op>>(d, s, Apply(Op{}, d, s));
+      return true;
+    }
+    if (AllClear(s)) return false;
     const V x = Apply(Op{}, d, s);
-    if (L::AllOpaque(s, alphas)) return L::Or(x, alphas);  // a is 255 and every colour X
-    if (L::AllOpaque(d, alphas)) return MergeOverOpaque<kWayOf<Op>>(d, s, x);
-    return Merge<kWayOf<Op>>(d, s, x, guard);
+    // An opaque source gives a = 255 and every colour X.
+    *out = L::AllOpaque(s, alphas) ? L::Or(x, alphas) : Merge<kWayOf<Op>>(d, s, x, guard);
+    return true;
   }
 };
 
@@ -255,24 +262,24 @@ struct LaneWalker {
         if constexpr (!std::is_same<L, N>::value) {
           LaneWalker<N>::template Walk<Op>::Row(narrow, narrow, guard, dp, sp, w);
         } else {
-          const V s = L::LoadShort(sp, w, L::Zero());
-          if (ops.AllClear(s)) return;
-          // Lanes beyond the row, where there are any, count as an opaque destination, so that a
-          // short row over one keeps the cheaper merge.
-          const V d = L::LoadShort(dp, w, ops.alphas);
-          L::StoreShort(dp, ops.template Blend<Op>(d, s, guard), w);
+          // Lanes beyond the row, where there are any, count as a clear source over an opaque
+          // destination, so that a short row over one keeps the cheaper merge.
+          V merged;
+          if (ops.template Merged<Op>(L::LoadShort(dp, w, ops.alphas),
+                                      L::LoadShort(sp, w, L::Zero()), guard, &merged)) {
+            L::StoreShort(dp, merged, w);
+          }
         }
         return;
       }
       const int32_t last = 4 * (w - kPixels);
-      const V last_s = L::Load(sp + last);
-      const bool last_changes = !ops.AllClear(last_s);
-      const V last_merged =
-          last_changes ? ops.template Blend<Op>(L::Load(dp + last), last_s, guard) : last_s;
+      V last_merged, merged;
+      const bool last_changes =
+          ops.template Merged<Op>(L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
       for (int32_t j = 0; j < last; j += 4 * kPixels) {
-        const V s = L::Load(sp + j);
-        if (ops.AllClear(s)) continue;  // nothing changes
-        L::Store(dp + j, ops.template Blend<Op>(L::Load(dp + j), s, guard));
+        if (ops.template Merged<Op>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
+          L::Store(dp + j, merged);
+        }
       }
       if (last_changes) L::Store(dp + last, last_merged);
     }
@@ -330,16 +337,19 @@ struct LaneWalker {
           const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + i);
           // As in Row: the last vector, which may overlap the one before it, first.
           const uint32_t last_bits = uint32_t(CoverageBits(mask, box.left + last) & kLanes);
+          V last_merged, merged;
           const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits, ops.lane_bits);
-          const bool last_changes = !ops.AllClear(last_s);
-          const V last_merged =
-              last_changes ? ops.template Blend<Op>(L::Load(dp + 4 * last), last_s, guard) : last_s;
+          const bool last_changes =
+              !ops.AllClear(last_s) &&
+              ops.template Merged<Op>(L::Load(dp + 4 * last), last_s, guard, &last_merged);
           for (int32_t j = 0; j < last; j += kPixels) {
             const uint32_t bits = uint32_t(CoverageBits(mask, box.left + j) & kLanes);
             if (bits == 0) continue;
             const V s = L::KeepLanes(L::Load(sp + 4 * j), bits, ops.lane_bits);
-            if (ops.AllClear(s)) continue;
-            L::Store(dp + 4 * j, ops.template Blend<Op>(L::Load(dp + 4 * j), s, guard));
+            if (ops.AllClear(s)) continue;  // no covered pixel to draw
+            if (ops.template Merged<Op>(L::Load(dp + 4 * j), s, guard, &merged)) {
+              L::Store(dp + 4 * j, merged);
+            }
           }
           if (last_changes) L::Store(dp + 4 * last, last_merged);
         }
