@@ -54,7 +54,7 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
 
   ClipList pieces;
   if (region == nullptr) {
-    pieces.Add(ClipBox{0, 0, w, h});  // the list holds a few boxes without reserving
+    pieces.Add(ClipBox{0, 0, w, h});  // the list holds a few boxes inline: this cannot fail
   } else {
     const ClipFrame frame{int64_t{x} - asked_x, int64_t{y} - asked_y, w, h};
     if (CollectRegionRects(region, frame, &pieces) != RegionRead::kDone) return BLT_EMPTY;
@@ -64,8 +64,8 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   // Everything that can fail is acquired before the first pixel is merged. Many narrow pieces are
   // drawn through a mask of the pixels they cover; others box by box, as they come when they are
   // in band order (the platform's own regions always are), else made disjoint first.
-  const ClipShape shape = ShapeOf(pieces.data(), pieces.size());
-  const bool covered = PreferCoverage(shape, pieces.size(), w, h);
+  const ClipShape& shape = pieces.shape();
+  const bool covered = PreferCoverage(pieces.data(), pieces.size(), shape, w, h);
   const bool banded = !covered && shape.banded;
   Coverage coverage;
   UnionScratch scratch;
@@ -86,7 +86,7 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   const BoxWalk walk = walks.rop[FindOp(kRopOps, SRCCOPY) - kRopOps];
   BlitViews blit{dst_view, src_view, x, y, sx, sy};
   if (covered) {
-    for (size_t i = 0; i < pieces.size(); ++i) coverage.Mark(pieces.data()[i]);
+    coverage.Mark(pieces.data(), pieces.size());
     blit.coverage = coverage.data();
     blit.coverage_stride = coverage.stride();
     const ClipBox whole{0, 0, w, h};

@@ -28,7 +28,7 @@ inline bool ReserveUnion(size_t count, UnionScratch* scratch) {
          scratch->out.Reserve(count);
 }
 
-// Calls draw(boxes, n) with disjoint boxes, in band order (ShapeOf), whose union is the union of
+// Calls draw(boxes, n) with disjoint boxes, in band order (ClipShape), whose union is the union of
 // the `count` boxes, reordering them; more than once only when the union needs more than `count`
 // boxes. The tops and bottoms of all boxes cut the plane into bands; within a band every box spans
 // the band's full height, so its boxes reduce to x-intervals, which are merged where they overlap

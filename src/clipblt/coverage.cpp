@@ -19,28 +19,18 @@ bool Coverage::Reserve(int32_t w, int32_t h) {
   return words_ != nullptr;
 }
 
-void Coverage::Mark(const ClipBox& box) {
-  const int32_t first = box.left >> 6, last = (box.right - 1) >> 6;
-  const uint64_t head = ~uint64_t{0} << (box.left & 63);
-  const uint64_t tail = ~uint64_t{0} >> (63 - ((box.right - 1) & 63));
-  for (int32_t i = box.top; i < box.bottom; ++i) {
-    uint64_t* row = words_ + size_t(i) * stride_;
-    if (first == last) {
-      row[first] |= head & tail;
-      continue;
-    }
-    row[first] |= head;
-    for (int32_t k = first + 1; k < last; ++k) row[k] = ~uint64_t{0};
-    row[last] |= tail;
-  }
-}
-
-bool PreferCoverage(const ClipShape& shape, size_t count, int32_t w, int32_t h) {
+bool PreferCoverage(const ClipBox* boxes, size_t count, const ClipShape& shape, int32_t w,
+                    int32_t h) {
   // Rows narrower than the widest vector are left to the box walk.
   if (count < 16 || w < 16 || int64_t{w} * h > kMaxCoveragePixels) return false;
   // Two box rows or more to each row of the rectangle, on average: rows broken into pieces (or
   // pieces overlapping), which the box walk would take one by one.
-  return shape.box_rows >= 2 * int64_t{h} && int64_t{w} * h <= 64 * shape.area;
+  if (shape.box_rows < 2 * int64_t{h}) return false;
+  int64_t area = 0;
+  for (size_t i = 0; i < count; ++i) {
+    area += int64_t{boxes[i].right - boxes[i].left} * (boxes[i].bottom - boxes[i].top);
+  }
+  return int64_t{w} * h <= 64 * area;
 }
 
 }  // namespace morvane

@@ -21,13 +21,13 @@ RegionRead CollectRegionRects(MorvaneRegion region, const ClipFrame& frame, Clip
   if (count > kRegionMaxRects) return RegionRead::kInvalid;
   if (rect_bytes != 0 && rect_bytes < count * kRegionRectBytes) return RegionRead::kInvalid;
 
-  if (!out->Reserve(count)) return RegionRead::kNoMemory;
   const unsigned char* rects = bytes + kRegionHeaderBytes;
-  for (uint32_t i = 0; i < count; ++i) {
+  const bool added = out->AddCuts(count, frame, [rects](size_t i) {
     RegionRect rect;
-    std::memcpy(&rect, rects + size_t{i} * kRegionRectBytes, sizeof rect);
-    out->AddCut(rect, frame);
-  }
+    std::memcpy(&rect, rects + i * kRegionRectBytes, sizeof rect);
+    return rect;
+  });
+  if (!added) return RegionRead::kNoMemory;
   return RegionRead::kDone;
 }
 

@@ -35,15 +35,14 @@ RegionRead CollectRegionRects(MorvaneRegion region, const ClipFrame& frame, Clip
       header.nCount > (needed - header.dwSize) / kRegionRectBytes) {
     return RegionRead::kInvalid;
   }
-  if (!out->Reserve(header.nCount)) return RegionRead::kNoMemory;
   const auto* rects = reinterpret_cast<const unsigned char*>(data) + header.dwSize;
-  for (DWORD i = 0; i < header.nCount; ++i) {
+  const bool added = out->AddCuts(header.nCount, frame, [rects](size_t i) {
     RECT r;
-    std::memcpy(&r, rects + size_t{i} * kRegionRectBytes, sizeof r);
-    const RegionRect rect{static_cast<int32_t>(r.left), static_cast<int32_t>(r.top),
-                          static_cast<int32_t>(r.right), static_cast<int32_t>(r.bottom)};
-    out->AddCut(rect, frame);
-  }
+    std::memcpy(&r, rects + i * kRegionRectBytes, sizeof r);
+    return RegionRect{static_cast<int32_t>(r.left), static_cast<int32_t>(r.top),
+                      static_cast<int32_t>(r.right), static_cast<int32_t>(r.bottom)};
+  });
+  if (!added) return RegionRead::kNoMemory;
   return RegionRead::kDone;
 }
 

@@ -9,8 +9,7 @@
 //                                       at a guard page
 //   AllTransparent(v, alphas),          whether every pixel's alpha byte is 0, or 255; alphas is
 //   AllOpaque(v, alphas)                AlphaBytes(), made once
-//   LaneBits(), KeepLanes(v, m, bits)   v with the pixels whose bit in m is clear set to 0; bits
-//                                       is LaneBits(), the bit of each lane
+//   KeepLanes(v, m)                     v with the pixels whose bit in m is clear set to 0
 //   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
 //   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
 //   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
@@ -102,7 +101,7 @@ MORVANE_LANE_INLINE V Hidden(V v) {
 template <class L>
 struct LaneOps {
   using V = typename L::V;
-  const V alphas, low, ones, one, magic, full, lane_bits;
+  const V alphas, low, ones, one, magic, full;
 
   MORVANE_LANE_INLINE LaneOps()
       : alphas(Hidden(L::AlphaBytes())),  // 0xFF in every alpha byte
@@ -110,8 +109,7 @@ struct LaneOps {
         ones(Hidden(L::Set8(0xFF))),
         one(Hidden(L::Set16(1))),
         magic(Hidden(L::Set16(0x8081))),  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
-        full(Hidden(L::Set32(255))),
-        lane_bits(Hidden(L::LaneBits())) {}
+        full(Hidden(L::Set32(255))) {}
 
   // Each 16-bit lane's product, at most 65025, divided by 255 as (p * 0x8081) >> 23.
   MORVANE_LANE_INLINE V Div255(V p) const { return L::SrliI16(L::MulhiU16(p, magic), 7); }
@@ -319,8 +317,9 @@ struct LaneWalker {
 
     // SRCCOPY-like walk through the coverage mask: each box row as Row walks it, with the pixels
     // the mask leaves out made clear in the source as it is loaded, so that they change nothing.
-    // Every row must be at least a vector wide. A region of many small rectangles costs the mask
-    // and the vectors it touches, not a walk of each rectangle.
+    // The boxes must start at the rectangle's left edge and be at least a vector wide (ClipBlt
+    // passes the whole rectangle). A region of many small rectangles costs the mask and the
+    // vectors it touches, not a walk of each rectangle.
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void RunCovered(const BlitViews& b,
                                                                      const ClipBox* boxes,
                                                                      size_t count) {
@@ -330,7 +329,7 @@ struct LaneWalker {
       for (size_t k = count; k-- > 0;) {
         const ClipBox& box = boxes[k];
         const int32_t w = box.right - box.left, last = w - kPixels;
-        assert(w >= kPixels);
+        assert(w >= kPixels && box.left == 0 && 64 % kPixels == 0);
         for (int32_t i = box.bottom - 1; i >= box.top; --i) {
           const uint64_t* mask = b.coverage + size_t(i) * b.coverage_stride;
           uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + i);
@@ -338,14 +337,15 @@ struct LaneWalker {
           // As in Row: the last vector, which may overlap the one before it, first.
           const uint32_t last_bits = uint32_t(CoverageBits(mask, box.left + last) & kLanes);
           V last_merged, merged;
-          const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits, ops.lane_bits);
+          const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits);
           const bool last_changes =
               !ops.AllClear(last_s) &&
               ops.template Merged<Op>(L::Load(dp + 4 * last), last_s, guard, &last_merged);
           for (int32_t j = 0; j < last; j += kPixels) {
-            const uint32_t bits = uint32_t(CoverageBits(mask, box.left + j) & kLanes);
+            // A vector's bits lie within one word: the box starts at a word's first bit.
+            const uint32_t bits = uint32_t(mask[j >> 6] >> (j & 63) & kLanes);
             if (bits == 0) continue;
-            const V s = L::KeepLanes(L::Load(sp + 4 * j), bits, ops.lane_bits);
+            const V s = L::KeepLanes(L::Load(sp + 4 * j), bits);
             if (ops.AllClear(s)) continue;  // no covered pixel to draw
             if (ops.template Merged<Op>(L::Load(dp + 4 * j), s, guard, &merged)) {
               L::Store(dp + 4 * j, merged);

@@ -50,10 +50,20 @@ struct SseByteLanes {
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
   }
 
-  MORVANE_SSE2_TARGET static V LaneBits() { return _mm_setr_epi32(1, 2, 4, 8); }
-  MORVANE_SSE2_TARGET static V KeepLanes(V v, uint32_t m, V bits) {
-    const V set = _mm_and_si128(_mm_set1_epi32(static_cast<int>(m)), bits);
-    return _mm_and_si128(v, _mm_cmpeq_epi32(set, bits));
+  // The lanes of a mask's four bits, one 128-bit mask for each of their sixteen values.
+  struct LaneMasks {
+    uint32_t lanes[16][4];
+  };
+  static constexpr LaneMasks MakeLaneMasks() {
+    LaneMasks t{};
+    for (int m = 0; m < 16; ++m) {
+      for (int i = 0; i < 4; ++i) t.lanes[m][i] = m >> i & 1 ? 0xFFFFFFFFu : 0;
+    }
+    return t;
+  }
+  MORVANE_SSE2_TARGET static V KeepLanes(V v, uint32_t m) {
+    alignas(16) static constexpr LaneMasks kMasks = MakeLaneMasks();
+    return _mm_and_si128(v, _mm_load_si128(reinterpret_cast<const V*>(kMasks.lanes[m])));
   }
   MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
   MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }

@@ -27,8 +27,7 @@ struct Avx512Lanes {
 
   MORVANE_LANE_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
-  MORVANE_LANE_TARGET static V LaneBits() { return _mm512_setzero_si512(); }
-  MORVANE_LANE_TARGET static V KeepLanes(V v, uint32_t m, V) {
+  MORVANE_LANE_TARGET static V KeepLanes(V v, uint32_t m) {
     return _mm512_maskz_mov_epi32(static_cast<__mmask16>(m), v);
   }
   MORVANE_LANE_TARGET static bool AllTransparent(V s, V alphas) {
