@@ -284,6 +284,12 @@ struct LaneWalker {
 
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
                                                               const ClipBox* boxes, size_t count) {
+      // A blit narrower than L's vector is walked by N alone, which makes only N's constants.
+      if constexpr (!std::is_same<L, N>::value) {
+        if (count == 1 && boxes[0].right - boxes[0].left < kPixels) {
+          return LaneWalker<N>::template Walk<Op>::Run(b, boxes, count);
+        }
+      }
       FloatGuard guard;
       const LaneOps<L> ops;
       const NarrowOps narrow(ops);
