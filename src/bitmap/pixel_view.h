@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bitmap/host_records.h"
 #include "morvane.h"
 
 namespace morvane {
@@ -16,7 +17,9 @@ struct PixelView {
   const BitmapDesc* desc;
 };
 
-PixelView MakePixelView(const BitmapDesc* desc);
+inline PixelView MakePixelView(const BitmapDesc* desc) {
+  return PixelView{ResolvePixels(desc->id), desc->width, desc->height, desc};
+}
 
 // The pixel at (x, y), y counted from the top row. Rows are stored bottom-up with a stride of
 // width * 4 bytes. The offset is formed in pointer-width arithmetic so that it cannot overflow for
