@@ -144,7 +144,7 @@ void CsvRow(const Options& options, const std::string& section, const std::strin
   if (options.csv == nullptr) return;
   std::fprintf(options.csv, "%s,%s,%s,%s,%s,%s,%s,%.1f,%.1f,%s\n", section.c_str(),
                CsvField(contender).c_str(), walk.c_str(), CsvField(options.variant).c_str(),
-               morvane::SimdLevelName(options.level), size.c_str(), destination.c_str(),
+               morvane::SimdLevelName(options.level), CsvField(size).c_str(), destination.c_str(),
                seconds_per_call * 1e9, mpix_per_second, CsvField(options.processor).c_str());
 }
 
