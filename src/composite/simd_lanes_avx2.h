@@ -39,20 +39,9 @@ struct Avx2Lanes {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * (w - 4)), _mm256_extracti128_si256(v, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
   }
-  // The lanes of a mask's eight bits, one 256-bit mask for each of their 256 values (8 KiB).
-  struct LaneMasks {
-    uint32_t lanes[256][8];
-  };
-  static constexpr LaneMasks MakeLaneMasks() {
-    LaneMasks t{};
-    for (int m = 0; m < 256; ++m) {
-      for (int i = 0; i < 8; ++i) t.lanes[m][i] = m >> i & 1 ? 0xFFFFFFFFu : 0;
-    }
-    return t;
-  }
-  MORVANE_AVX2_TARGET static V KeepLanes(V v, uint32_t m) {
-    alignas(32) static constexpr LaneMasks kMasks = MakeLaneMasks();
-    return _mm256_and_si256(v, _mm256_load_si256(reinterpret_cast<const V*>(kMasks.lanes[m])));
+  MORVANE_AVX2_TARGET static V KeepLanes(V v, uint32_t m) {  // the table is 8 KiB
+    return _mm256_and_si256(v,
+                            _mm256_load_si256(reinterpret_cast<const V*>(kLaneMasks<8>.lanes[m])));
   }
   MORVANE_AVX2_TARGET static bool AllTransparent(V s, V alphas) {
     return _mm256_testz_si256(s, alphas);

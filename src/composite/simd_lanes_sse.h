@@ -14,6 +14,23 @@
 namespace morvane {
 namespace {
 
+// For KeepLanes: the vector mask of whole 32-bit lanes for each value of an n-bit lane mask, a
+// load in place of a broadcast, an AND and a compare.
+template <int kLanes>
+struct LaneMasks {
+  uint32_t lanes[1 << kLanes][kLanes];
+};
+template <int kLanes>
+constexpr LaneMasks<kLanes> MakeLaneMasks() {
+  LaneMasks<kLanes> t{};
+  for (int m = 0; m < (1 << kLanes); ++m) {
+    for (int i = 0; i < kLanes; ++i) t.lanes[m][i] = m >> i & 1 ? 0xFFFFFFFFu : 0;
+  }
+  return t;
+}
+template <int kLanes>
+alignas(4 * kLanes) constexpr LaneMasks<kLanes> kLaneMasks = MakeLaneMasks<kLanes>();
+
 struct SseByteLanes {
   using V = __m128i;
   static constexpr int32_t kPixels = 4;
@@ -50,20 +67,8 @@ struct SseByteLanes {
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
   }
 
-  // The lanes of a mask's four bits, one 128-bit mask for each of their sixteen values.
-  struct LaneMasks {
-    uint32_t lanes[16][4];
-  };
-  static constexpr LaneMasks MakeLaneMasks() {
-    LaneMasks t{};
-    for (int m = 0; m < 16; ++m) {
-      for (int i = 0; i < 4; ++i) t.lanes[m][i] = m >> i & 1 ? 0xFFFFFFFFu : 0;
-    }
-    return t;
-  }
   MORVANE_SSE2_TARGET static V KeepLanes(V v, uint32_t m) {
-    alignas(16) static constexpr LaneMasks kMasks = MakeLaneMasks();
-    return _mm_and_si128(v, _mm_load_si128(reinterpret_cast<const V*>(kMasks.lanes[m])));
+    return _mm_and_si128(v, _mm_load_si128(reinterpret_cast<const V*>(kLaneMasks<4>.lanes[m])));
   }
   MORVANE_SSE2_TARGET static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
   MORVANE_SSE2_TARGET static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
