@@ -34,7 +34,10 @@ cd "$bin"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-"$loader" "$@" </dev/null 2>&1 | tee "$log" || status=$?
+# Into a file, not a pipe: the services Wine starts for the session inherit the output and may
+# outlive the program by minutes, and a pipe would wait for them.
+"$loader" "$@" </dev/null >"$log" 2>&1 || status=$?
+cat "$log"
 if [ "$1" = morvane_wintest.exe ] && ! grep -Eq '^[0-9]+ passed, 0 failed' "$log"; then
   echo "run-wintest: $1 did not finish with every group passed (did it crash?)" >&2
   exit 1
