@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cfenv>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -46,17 +47,19 @@ TEST(SimdArithmetic, OpaqueDestinationWeightGivesEveryTruncatedStep) {
   EXPECT_GT(plain_257, 0);  // without the + 1, exact quotients come out one short
 }
 
-// The weight exactly as the vector walks form it: W = trunc((sa * 65536 + a) / max(a, 1)) in single
-// precision, in whatever rounding mode is in force.
+// The weight exactly as the vector walks form it: W = trunc((sa * 65536 + a) / a) in single
+// precision, in whatever rounding mode is in force. Where a is 0 (and so sa), 0 / 0 is NaN, which
+// the vector conversion turns into 0x80000000: bit 16 clear and 0 in the low half.
 int32_t Weight(int sa, int a) {
+  if (a == 0) return INT32_MIN;
   volatile float num = static_cast<float>(sa * 65536 + a);
-  volatile float den = std::max(static_cast<float>(a), 1.0f);
+  volatile float den = static_cast<float>(a);
   return static_cast<int32_t>(num / den);
 }
 
 // The step size the walks take toward X for |X - d| = n: X itself when W has bit 16 set,
-// otherwise (n * W) >> 16.
-int StepSize(int n, int32_t weight) { return weight > 0xFFFF ? n : (n * weight) >> 16; }
+// otherwise (n * W) >> 16 with W's low half.
+int StepSize(int n, int32_t weight) { return weight & 0x10000 ? n : (n * (weight & 0xFFFF)) >> 16; }
 
 // Mismatches of `step(n, sa, a)` against floor(n * sa / a) over every n in 0..255 and every alpha
 // pair the merge can meet (sa <= a; a == 0 only with sa == 0, where the colour must not move).

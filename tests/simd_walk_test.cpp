@@ -130,15 +130,24 @@ TEST(SimdBlits, AliasedViewsTakeTheReferenceWalk) {
 }
 
 #if MORVANE_X86_SIMD
-// The walks divide in single precision. Whatever the caller has set (every exception unmasked, any
-// rounding mode) they must neither trap nor change a byte, and must hand the control word back.
+// The walks divide in single precision (0 / 0 where both alphas are 0). Whatever the caller has set
+// (every exception unmasked, any rounding mode) they must neither trap nor change a byte, and must
+// hand the control word back.
 TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
   HostBitmap src(67, 3);
   std::mt19937 rng(3);
   src.FillRandomRuns(rng);
+  // Beside a part-transparent pixel over one that is not opaque, both alphas 0.
+  src.Set(1, 1, {9, 8, 7, 0});
+  src.Set(2, 1, {9, 8, 7, 100});
+  auto fill = [](HostBitmap& d) {
+    std::mt19937 seed(4);
+    d.FillRandomRuns(seed);
+    d.Set(1, 1, {1, 2, 3, 0});
+    d.Set(2, 1, {1, 2, 3, 100});
+  };
   HostBitmap want(67, 3);
-  std::mt19937 seed_a(4);
-  want.FillRandomRuns(seed_a);
+  fill(want);
   {
     ScopedSimdCap cap(SimdLevel::kScalar);
     BlendBlt(want.desc(), 0, 0, 67, 3, src.desc(), 0, 0, BLEND_MULTIPLY);
@@ -148,8 +157,7 @@ TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
     for (unsigned int rounding :
          {_MM_ROUND_NEAREST, _MM_ROUND_DOWN, _MM_ROUND_UP, _MM_ROUND_TOWARD_ZERO}) {
       HostBitmap dst(67, 3);
-      std::mt19937 seed_b(4);
-      dst.FillRandomRuns(seed_b);
+      fill(dst);
       const unsigned int callers = (saved & ~_MM_MASK_MASK & ~_MM_ROUND_MASK) | rounding;
       _mm_setcsr(callers);
       {

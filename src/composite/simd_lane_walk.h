@@ -15,7 +15,8 @@
 //   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
 //   Zero, And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI16, CmpEqI16,
 //   AddI32, SubI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
-//   Weight(num, a)                      trunc(num / max(a, 1)) per 32-bit lane, through float
+//   Weight(num, a)                      trunc(num / a) per 32-bit lane, through float; 0x80000000
+//                                       where a is 0
 //   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
 //   EvenOddBytes(e, o)                  the even bytes of e and the odd bytes of o
 //   XWhereExact(w, x, moved)            x in the pixels whose w has bit 16 set, moved elsewhere
@@ -45,10 +46,10 @@
 namespace morvane {
 namespace {
 
-// The division of the full merge raises "inexact"; in case the caller unmasked it, the first
-// vector that divides masks every exception for the rest of the call. The caller's control and
-// status word is given back as it was. Calls that never divide (opaque destinations, sources
-// clear or opaque) never touch it.
+// The division of the full merge raises "inexact" (and "invalid" for 0 / 0, where both alphas are
+// 0); in case the caller unmasked them, the first vector that divides masks every exception for
+// the rest of the call. The caller's control and status word is given back as it was. Calls that
+// never divide (opaque destinations, sources clear or opaque) never touch it.
 struct FloatGuard {
   unsigned int saved = 0;
   bool armed = false;
@@ -186,7 +187,7 @@ struct LaneOps {
     // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
     const V kept = L::MulloI16(da, L::SubI32(full, sa));
     const V a = L::AddI32(Div255(kept), sa);
-    // W = trunc((sa * 65536 + a) / a), the divisor raised to 1 where a is 0.
+    // W = trunc((sa * 65536 + a) / a); where a is 0 its low half is 0 and bit 16 clear.
     guard.Arm();
     const V weight = L::Weight(L::Or(L::SlliI32(sa, 16), a), a);
     const V weights = L::LowHalfTwice(weight);

@@ -72,8 +72,7 @@ struct Avx2Lanes {
   MORVANE_AVX2_TARGET static V SrliI32(V a, int n) { return _mm256_srli_epi32(a, n); }
   MORVANE_AVX2_TARGET static V SlliI32(V a, int n) { return _mm256_slli_epi32(a, n); }
   MORVANE_AVX2_TARGET static V Weight(V num, V a) {
-    const __m256 den = _mm256_max_ps(_mm256_cvtepi32_ps(a), _mm256_set1_ps(1.0f));
-    return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(num), den));
+    return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(num), _mm256_cvtepi32_ps(a)));
   }
   MORVANE_AVX2_TARGET static V LowHalfTwice(V w) {
     return _mm256_shuffle_epi8(

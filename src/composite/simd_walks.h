@@ -35,9 +35,10 @@
 //   - sa < a keeps v <= 254 * 65536 / 255, so W <= 65280 fits 16 bits.
 // The two other cases: when sa == a > 0, W is exactly 65537 (bit 16 set, which no other W has);
 // those pixels take X itself, which is what the merge gives with the weight 1. When a == 0, sa is 0
-// too; the divisor is raised to 1, W is 0 and every step is 0, leaving the colour as the merge
-// does. The division raises nothing but "inexact"; the first vector that needs it masks every
-// exception for the rest of the call, and the caller gets its control and status word back.
+// too; 0 / 0 is NaN, which the conversion turns into 0x80000000: bit 16 clear and 0 in the low
+// half, so every step is 0, leaving the colour as the merge does. The division raises "inexact"
+// and, for 0 / 0, "invalid"; the first vector that divides masks every exception for the rest of
+// the call, and the caller gets its control and status word back.
 #ifndef MORVANE_COMPOSITE_SIMD_WALKS_H_
 #define MORVANE_COMPOSITE_SIMD_WALKS_H_
 

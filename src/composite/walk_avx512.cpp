@@ -66,8 +66,7 @@ struct Avx512Lanes {
   MORVANE_LANE_TARGET static V SrliI32(V a, int n) { return _mm512_srli_epi32(a, n); }
   MORVANE_LANE_TARGET static V SlliI32(V a, int n) { return _mm512_slli_epi32(a, n); }
   MORVANE_LANE_TARGET static V Weight(V num, V a) {
-    const __m512 den = _mm512_max_ps(_mm512_cvtepi32_ps(a), _mm512_set1_ps(1.0f));
-    return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(num), den));
+    return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(num), _mm512_cvtepi32_ps(a)));
   }
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
     return _mm512_shuffle_epi8(w,

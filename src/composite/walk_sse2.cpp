@@ -28,7 +28,9 @@ struct Sse2Lanes : SseByteLanes {
   MORVANE_LANE_TARGET static V Select(V mask, V yes, V no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
   }
-  MORVANE_LANE_TARGET static V LowHalfTwice(V w) { return _mm_or_si128(w, _mm_slli_epi32(w, 16)); }
+  MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(w, 0xA0), 0xA0);
+  }
   MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
     const V alpha = _mm_srli_epi32(s, 24);
     const V twice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 8));
