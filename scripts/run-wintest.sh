@@ -19,9 +19,19 @@ else
 fi
 if [ "$2" = --prepare ]; then
   [ -d "$WINEPREFIX" ] && exit 0
-  "$loader" wineboot --init </dev/null >/dev/null 2>&1
-  wineserver -w 2>/dev/null || true  # until the prefix is written in full
-  exit 0
+  # Wine's first start waits on its own services with time limits, which an emulated Wine on a
+  # loaded machine has missed now and then: a failed start is tried once more on a clean prefix.
+  for try in 1 2; do
+    status=0
+    "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 || status=$?
+    wineserver -w 2>/dev/null || true  # until the prefix is written in full
+    [ "$status" = 0 ] && exit 0
+    echo "run-wintest: making the Wine prefix failed (status $status, try $try); its last words:" >&2
+    tail -n 5 "$WINEPREFIX.log" >&2
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  done
+  exit 1
 fi
 bin=$(cd "$2" && pwd)
 shift 2
