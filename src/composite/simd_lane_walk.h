@@ -115,11 +115,13 @@ struct LaneOps {
   // Each 16-bit lane's product, at most 65025, divided by 255 as (p * 0x8081) >> 23.
   MORVANE_LANE_INLINE V Div255(V p) const { return L::SrliI16(L::MulhiU16(p, magic), 7); }
 
-  // d * s / 255 per byte: the 16-bit products of the even and the odd bytes, each divided by 255.
+  // d * s / 255 per byte. The even bytes' 16-bit products are divided as above. The odd bytes are
+  // multiplied in place, each times 256, so that a multiply-high gives their product p; then
+  // q = (p * 0x8081) >> 16 is below 2^15 and q << 1 holds p / 255 in its high byte.
   MORVANE_LANE_INLINE V MulDiv255(V d, V s) const {
     const V even = L::MulloI16(L::And(d, low), L::And(s, low));
-    const V odd = L::MulloI16(L::SrliI16(d, 8), L::SrliI16(s, 8));
-    return L::Or(Div255(even), L::SlliI16(Div255(odd), 8));
+    const V odd = L::MulhiU16(L::AndNot(low, d), L::AndNot(low, s));
+    return L::EvenOddBytes(Div255(even), L::SlliI16(L::MulhiU16(odd, magic), 1));
   }
 
   // X = op(d, s) on every byte; the alpha bytes of the result are not used. The byte operations
