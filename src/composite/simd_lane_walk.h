@@ -18,7 +18,8 @@
 //   Weight(num, a)                      trunc(num / a) per 32-bit lane, through float; 0x80000000
 //                                       where a is 0
 //   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
-//   EvenOddBytes(e, o)                  the even bytes of e and the odd bytes of o
+//   EvenOddBytes(e, o)                  the even bytes of e and the odd bytes of o; e's odd bytes
+//                                       are 0 wherever the walks call it
 //   XWhereExact(w, x, moved)            x in the pixels whose w has bit 16 set, moved elsewhere
 //   WithAlphas(colour, a)               the alpha bytes of a and the other bytes of colour
 //

@@ -36,7 +36,8 @@ struct Sse2Lanes : SseByteLanes {
     const V twice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 8));
     return _mm_or_si128(twice, _mm_slli_epi32(twice, 16));
   }
-  // The even bytes' steps have high bytes of 0 (W's low half is below 2^16), so an or takes them.
+  // Every e the walks pass is below 256 in each 16-bit lane (a step, or a byte product over 255),
+  // so an or takes its even bytes.
   MORVANE_LANE_TARGET static V EvenOddBytes(V e, V o) {
     return _mm_or_si128(e, _mm_andnot_si128(_mm_set1_epi16(0xFF), o));
   }
