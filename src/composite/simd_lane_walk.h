@@ -229,26 +229,18 @@ struct LaneOps {
 };
 
 // A small blit at a random place (a sprite on a screen) finds its destination rows out of cache,
-// and a walk meets each row's miss only when it reaches that row. Asking for every line first lets
-// the misses overlap. (Sources, such as a set of icons, are drawn again and again and stay
-// cached; asking for theirs too measured no faster.) Larger blits read their rows in order, which
-// the hardware prefetchers follow.
-MORVANE_LANE_INLINE void PrefetchSmall(const BlitViews& b, const ClipBox* boxes, size_t count) {
-  constexpr int64_t kMostPixels = 64 * 64;
-  int64_t pixels = 0;
-  for (size_t k = 0; k < count && pixels <= kMostPixels; ++k) {
-    pixels += int64_t(boxes[k].right - boxes[k].left) * (boxes[k].bottom - boxes[k].top);
-  }
-  if (pixels > kMostPixels) return;
-  for (size_t k = 0; k < count; ++k) {
-    const ClipBox& box = boxes[k];
-    const int32_t bytes = 4 * (box.right - box.left);
-    for (int32_t i = box.top; i < box.bottom; ++i) {
-      const auto* row = reinterpret_cast<const char*>(PixelAt(b.dst, b.x + box.left, b.y + i));
-      // Every line the row touches: one per 64 bytes from its start, and the one its end lies in.
-      for (int32_t j = 0; j < bytes; j += 64) _mm_prefetch(row + j, _MM_HINT_T0);
-      _mm_prefetch(row + bytes - 1, _MM_HINT_T0);
-    }
+// and a walk meets each row's miss only when it reaches that row. Asking for every line first, in
+// the walk's order, lets the misses overlap. Larger blits read their rows in order, which the
+// hardware prefetchers follow. Only for one box: over a region's many boxes, all of them in cache
+// as the bench draws them, the requests cost more than they saved.
+MORVANE_LANE_INLINE void PrefetchSmall(const BlitViews& b, const ClipBox& box) {
+  const int32_t bytes = 4 * (box.right - box.left);
+  if (int64_t{bytes} * (box.bottom - box.top) > 4 * 64 * 64) return;  // 64 x 64 pixels at most
+  for (int32_t i = box.bottom - 1; i >= box.top; --i) {
+    const auto* row = reinterpret_cast<const char*>(PixelAt(b.dst, b.x + box.left, b.y + i));
+    // Every line the row touches: one per 64 bytes from its start, and the one its end lies in.
+    for (int32_t j = 0; j < bytes; j += 64) _mm_prefetch(row + j, _MM_HINT_T0);
+    _mm_prefetch(row + bytes - 1, _MM_HINT_T0);
   }
 }
 
@@ -324,7 +316,7 @@ struct LaneWalker {
       // Copies, so that the compiler need not read them again after every store to the pixels.
       const PixelView dst = b.dst, src = b.src;
       const int32_t x = b.x, y = b.y, sx = b.sx, sy = b.sy;
-      PrefetchSmall(b, boxes, count);
+      if (count == 1) PrefetchSmall(b, boxes[0]);
       // Boxes that follow one another with the same rows form a band (as a region's do), walked
       // row by row. Nothing written is read again, so the rows may go in memory order: the last
       // band first (boxes come top to bottom), each from its bottom row, which is the order the
