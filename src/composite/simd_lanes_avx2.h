@@ -25,11 +25,15 @@ struct Avx2Lanes {
     _mm256_storeu_si256(reinterpret_cast<V*>(p), v);
   }
   // A row of 1 to 7 pixels, as the SSE walks fill a vector with one: from 4 pixels on, the first
-  // four and the last four (overlapping), below that the SSE lanes twice.
-  MORVANE_AVX2_TARGET static V LoadShort(const uint8_t* p, int32_t w, V fill) {
+  // four and the last four (overlapping); below that, the SSE lanes' order twice, made from
+  // broadcasting loads (the one pixel, or the first and the last pair) and at most one blend.
+  MORVANE_AVX2_TARGET static V LoadShort(const uint8_t* p, int32_t w, V) {
     if (w < 4) {
-      const __m128i x = SseByteLanes::LoadShort(p, w, _mm256_castsi256_si128(fill));
-      return _mm256_set_m128i(x, x);
+      if (w == 1) return _mm256_broadcastd_epi32(_mm_loadu_si32(p));
+      const V first = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+      const V last = _mm256_broadcastq_epi64(
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 4 * (w - 2))));
+      return _mm256_blend_epi32(first, last, 0xCC);
     }
     return _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * (w - 4))),
                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));

@@ -63,7 +63,7 @@ struct SseByteLanes {
   }
   MORVANE_SSE2_TARGET static void StoreShort(uint8_t* p, V v, int32_t w) {
     if (w == 1) return StorePixel(p, v);
-    _mm_storel_epi64(reinterpret_cast<V*>(p + 4 * (w - 2)), _mm_unpackhi_epi64(v, v));
+    _mm_storeh_pi(reinterpret_cast<__m64*>(p + 4 * (w - 2)), _mm_castsi128_ps(v));
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
   }
 
