@@ -9,6 +9,9 @@ set -euo pipefail
 kind=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEDEBUG=-all
+# A Wine process that crashes would start Wine's debugger, which under emulation has been seen to
+# hang there and keep the session open. Crashes are caught by the closing line check below.
+export WINEDLLOVERRIDES="winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export WINEPREFIX=${MORVANE_WINEPREFIX:-$root/build/wineprefix${kind#wine}}
 if [ "$kind" = wine32 ]; then
   loader=wine
@@ -24,7 +27,9 @@ if [ "$2" = --prepare ]; then
   for try in 1 2; do
     status=0
     "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 || status=$?
-    wineserver -w 2>/dev/null || true  # until the prefix is written in full
+    # Until the prefix is written in full, but not for ever: a service that does not end only
+    # keeps the session, which the test run can share.
+    timeout 600 wineserver -w 2>/dev/null || echo "run-wintest: Wine's services still run; going on" >&2
     [ "$status" = 0 ] && exit 0
     echo "run-wintest: making the Wine prefix failed (status $status, try $try); its last words:" >&2
     tail -n 5 "$WINEPREFIX.log" >&2
