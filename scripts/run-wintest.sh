@@ -22,6 +22,8 @@ else
 fi
 if [ "$2" = --prepare ]; then
   [ -d "$WINEPREFIX" ] && exit 0
+  # On a clean clone the test command starts this before anything has made the build folder.
+  mkdir -p "$(dirname "$WINEPREFIX")"
   # Wine's first start waits on its own services with time limits, which an emulated Wine on a
   # loaded machine has missed now and then: a failed start is tried once more on a clean prefix.
   for try in 1 2; do
@@ -32,7 +34,7 @@ if [ "$2" = --prepare ]; then
     timeout 600 wineserver -w 2>/dev/null || echo "run-wintest: Wine's services still run; going on" >&2
     [ "$status" = 0 ] && exit 0
     echo "run-wintest: making the Wine prefix failed (status $status, try $try); its last words:" >&2
-    tail -n 5 "$WINEPREFIX.log" >&2
+    tail -n 5 "$WINEPREFIX.log" >&2 || true
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
   done
