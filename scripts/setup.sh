@@ -13,7 +13,10 @@ set -euo pipefail
 build=(cmake ninja-build g++ g++-mingw-w64-i686 libstb-dev)
 test=("${build[@]}" gcc pkg-config libgtest-dev clang libclang-rt-14-dev python3 python3-pil
       libbenchmark-dev libpixman-1-dev libsdl2-dev adwaita-icon-theme)
-wine=(wine wine32:i386 qemu-user)
+# wine64 beside wine32: Wine then makes a 64-bit prefix that also runs 32-bit programs, and its
+# set-up runs mostly natively. A 32-bit-only prefix is made wholly under the emulator, which has
+# crashed or hung now and then on these machines; the 32-bit programs run the same in either.
+wine=(wine wine32:i386 wine64 qemu-user)
 wine64=(wine64 g++-mingw-w64-x86-64)
 # dpkg-dev: dpkg-architecture and cpack's dpkg-shlibdeps; file: cpack finds ELF files with it;
 # llvm: llvm-dlltool for the MSVC import library.
