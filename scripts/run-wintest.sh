@@ -24,18 +24,29 @@ if [ "$2" = --prepare ]; then
   [ -d "$WINEPREFIX" ] && exit 0
   # On a clean clone the test command starts this before anything has made the build folder.
   mkdir -p "$(dirname "$WINEPREFIX")"
-  # Wine's first start waits on its own services with time limits, which an emulated Wine on a
-  # loaded machine has missed now and then: a failed start is tried once more on a clean prefix.
-  for try in 1 2; do
+  # Making a prefix starts a dozen Wine processes with many threads, the 32-bit ones emulated. On a
+  # loaded machine one of them has now and then crashed under the emulator ("qemu: uncaught target
+  # signal 11") or hung, and wineboot failed (status 53) or never returned. A failed or overlong
+  # start is stopped, services and all, and tried again on a clean prefix. A good one takes about
+  # 4 minutes.
+  tries=3
+  for try in $(seq "$tries"); do
     status=0
-    "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 || status=$?
-    # Until the prefix is written in full, but not for ever: a service that does not end only
-    # keeps the session, which the test run can share.
-    timeout 600 wineserver -w 2>/dev/null || echo "run-wintest: Wine's services still run; going on" >&2
-    [ "$status" = 0 ] && exit 0
-    echo "run-wintest: making the Wine prefix failed (status $status, try $try); its last words:" >&2
+    started=$(date +%s)
+    timeout 600 "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 || status=$?
+    if [ "$status" = 0 ]; then
+      # Until the prefix is written in full, but not for ever: a service that does not end only
+      # keeps the session, which the test run can share.
+      timeout 600 wineserver -w 2>/dev/null ||
+        echo "run-wintest: Wine's services still run; going on" >&2
+      exit 0
+    fi
+    echo "run-wintest: making the Wine prefix failed (status $status after" \
+         "$(($(date +%s) - started)) s, try $try of $tries); its last words:" >&2
     tail -n 5 "$WINEPREFIX.log" >&2 || true
+    # The server writes the registry as it ends: it must be gone before the prefix is.
     wineserver -k 2>/dev/null || true
+    timeout 60 wineserver -w 2>/dev/null || true
     rm -rf "$WINEPREFIX"
   done
   exit 1
