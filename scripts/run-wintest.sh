@@ -27,13 +27,13 @@ if [ "$2" = --prepare ]; then
   # Making a prefix starts a dozen Wine processes with many threads, the 32-bit ones emulated. On a
   # loaded machine one of them has now and then crashed under the emulator ("qemu: uncaught target
   # signal 11") or hung, and wineboot failed (status 53) or never returned. A failed or overlong
-  # start is stopped, services and all, and tried again on a clean prefix. A good one takes about
-  # 4 minutes.
+  # start (a quarter of an hour, where a good one takes about 4 minutes) is stopped, services and
+  # all, and tried again on a clean prefix.
   tries=3
   for try in $(seq "$tries"); do
     status=0
     started=$(date +%s)
-    timeout 600 "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 || status=$?
+    timeout 900 "$loader" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 || status=$?
     if [ "$status" = 0 ]; then
       # Until the prefix is written in full, but not for ever: a service that does not end only
       # keeps the session, which the test run can share.
