@@ -179,6 +179,9 @@ struct LaneOps {
     // sa == 255: w wraps to 0, and the step is made the whole way to X.
     V step = L::Or(L::EvenOddBytes(even_q, odd_q), L::CmpEqI16(w, L::Zero()));
     if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
+    // An operator that never lowers a byte finds X's alpha at 255 already, as d's is: its step
+    // there is 0.
+    if constexpr (way == Way::kUp) return gap.Move(d, step);
     return L::Or(gap.Move(d, step), alphas);
   }
 
