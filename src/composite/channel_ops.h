@@ -19,28 +19,28 @@ struct BlendOp {
   struct Normal {
     static constexpr uint32_t kCode = BLEND_NORMAL;
     static constexpr const char* kName = "BLEND_NORMAL";
-    static int32_t Apply(int32_t, int32_t s) { return s; }
+    static constexpr int32_t Apply(int32_t, int32_t s) { return s; }
   };
   struct Add {
     static constexpr uint32_t kCode = BLEND_ADD;
     static constexpr const char* kName = "BLEND_ADD";
-    static int32_t Apply(int32_t d, int32_t s) { return d + s < 255 ? d + s : 255; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return d + s < 255 ? d + s : 255; }
   };
   struct Subtract {
     static constexpr uint32_t kCode = BLEND_SUBTRACT;
     static constexpr const char* kName = "BLEND_SUBTRACT";
-    static int32_t Apply(int32_t d, int32_t s) { return d - s > 0 ? d - s : 0; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return d - s > 0 ? d - s : 0; }
   };
   struct Multiply {
     static constexpr uint32_t kCode = BLEND_MULTIPLY;
     static constexpr const char* kName = "BLEND_MULTIPLY";
-    static int32_t Apply(int32_t d, int32_t s) { return d * s / 255; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return d * s / 255; }
   };
   // Raises d by its own share of s: d * (1 + s / 255), capped.
   struct Brighten {
     static constexpr uint32_t kCode = BLEND_BRIGHTEN;
     static constexpr const char* kName = "BLEND_BRIGHTEN";
-    static int32_t Apply(int32_t d, int32_t s) {
+    static constexpr int32_t Apply(int32_t d, int32_t s) {
       const int32_t t = d + d * s / 255;
       return t < 255 ? t : 255;
     }
@@ -52,37 +52,37 @@ struct RopOp {
   struct SrcCopy {
     static constexpr uint32_t kCode = SRCCOPY;
     static constexpr const char* kName = "SRCCOPY";
-    static int32_t Apply(int32_t, int32_t s) { return s; }
+    static constexpr int32_t Apply(int32_t, int32_t s) { return s; }
   };
   struct SrcPaint {
     static constexpr uint32_t kCode = SRCPAINT;
     static constexpr const char* kName = "SRCPAINT";
-    static int32_t Apply(int32_t d, int32_t s) { return d | s; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return d | s; }
   };
   struct SrcAnd {
     static constexpr uint32_t kCode = SRCAND;
     static constexpr const char* kName = "SRCAND";
-    static int32_t Apply(int32_t d, int32_t s) { return d & s; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return d & s; }
   };
   struct SrcInvert {
     static constexpr uint32_t kCode = SRCINVERT;
     static constexpr const char* kName = "SRCINVERT";
-    static int32_t Apply(int32_t d, int32_t s) { return d ^ s; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return d ^ s; }
   };
   struct SrcErase {
     static constexpr uint32_t kCode = SRCERASE;
     static constexpr const char* kName = "SRCERASE";
-    static int32_t Apply(int32_t d, int32_t s) { return (d ^ 0xFF) & s; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return (d ^ 0xFF) & s; }
   };
   struct NotSrcCopy {
     static constexpr uint32_t kCode = NOTSRCCOPY;
     static constexpr const char* kName = "NOTSRCCOPY";
-    static int32_t Apply(int32_t, int32_t s) { return s ^ 0xFF; }
+    static constexpr int32_t Apply(int32_t, int32_t s) { return s ^ 0xFF; }
   };
   struct NotSrcErase {
     static constexpr uint32_t kCode = NOTSRCERASE;
     static constexpr const char* kName = "NOTSRCERASE";
-    static int32_t Apply(int32_t d, int32_t s) { return (d | s) ^ 0xFF; }
+    static constexpr int32_t Apply(int32_t d, int32_t s) { return (d | s) ^ 0xFF; }
   };
 };
 

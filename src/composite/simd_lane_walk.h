@@ -84,6 +84,11 @@ constexpr Way kWayOf<BlendOp::Multiply> = Way::kDown;
 template <>
 constexpr Way kWayOf<RopOp::SrcAnd> = Way::kDown;
 
+// Whether X's alpha byte is 255 where both alphas are: then a merge over an opaque destination
+// leaves the alpha byte at 255 by itself (see MergeOverOpaque).
+template <class Op>
+constexpr bool kKeepsOpaqueAlpha = Op::Apply(255, 255) == 255;
+
 // A vector whose value the compiler may no longer see. Left visible, GCC rebuilds constants inside
 // the loops (a move and a broadcast each time) rather than keep them in a register; hidden, they
 // stay where they were made, in a register or, when registers run short, in a stack slot read as
@@ -103,11 +108,12 @@ MORVANE_LANE_INLINE V Hidden(V v) {
 template <class L>
 struct LaneOps {
   using V = typename L::V;
-  const V alphas, low, ones, one, magic, full;
+  const V alphas, low, greens, ones, one, magic, full;
 
   MORVANE_LANE_INLINE LaneOps()
-      : alphas(Hidden(L::AlphaBytes())),  // 0xFF in every alpha byte
-        low(Hidden(L::Set16(0xFF))),      // the low byte of every 16-bit lane
+      : alphas(Hidden(L::AlphaBytes())),   // 0xFF in every alpha byte
+        low(Hidden(L::Set16(0xFF))),       // the low byte of every 16-bit lane
+        greens(Hidden(L::Set32(0xFF00))),  // the green byte of every pixel
         ones(Hidden(L::Set8(0xFF))),
         one(Hidden(L::Set16(1))),
         magic(Hidden(L::Set16(0x8081))),  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
@@ -169,19 +175,20 @@ struct LaneOps {
   // kPixels merges onto opaque destination pixels: a is 255, so each channel steps by
   // floor(|X - d| * sa / 255) toward X and the alpha stays 255. That step is (|X - d| * w) >> 16
   // with w = sa * 257 + 1 (checked over every input in the tests), a multiply-high per 16-bit lane
-  // as in Merge below; w is sa in both bytes of a 16-bit lane, plus one.
-  template <Way way>
+  // as in Merge below; w is sa in both bytes of a 16-bit lane, plus one. The alpha byte is left
+  // out of the products, so it steps only where sa == 255 (below), to X's alpha; for most
+  // operators that is 255, and then no byte needs setting afterwards.
+  template <class Op>
   MORVANE_LANE_INLINE V MergeOverOpaque(V d, V s, V x) const {
+    constexpr Way way = kWayOf<Op>;
     const V w = L::AddI16(L::AlphaBothBytes(s), one);
     const Gap<way> gap(d, x);
     const V even_q = L::MulhiU16(L::And(gap.size, low), w);
-    const V odd_q = L::MulhiU16(L::AndNot(low, gap.size), w);
+    const V odd_q = L::MulhiU16(L::And(gap.size, greens), w);
     // sa == 255: w wraps to 0, and the step is made the whole way to X.
     V step = L::Or(L::EvenOddBytes(even_q, odd_q), L::CmpEqI16(w, L::Zero()));
     if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
-    // An operator that never lowers a byte finds X's alpha at 255 already, as d's is: its step
-    // there is 0.
-    if constexpr (way == Way::kUp) return gap.Move(d, step);
+    if constexpr (kKeepsOpaqueAlpha<Op>) return gap.Move(d, step);
     return L::Or(gap.Move(d, step), alphas);
   }
 
@@ -220,7 +227,7 @@ struct LaneOps {
   template <class Op>
   MORVANE_LANE_INLINE bool Merged(V d, V s, FloatGuard& guard, V* out) const {
     if (L::AllOpaque(d, alphas)) {
-      *out = MergeOverOpaque<kWayOf<Op>>(d, s, Apply(Op{}, d, s));
+      *out = MergeOverOpaque<Op>(d, s, Apply(Op{}, d, s));
       return true;
     }
     if (AllClear(s)) return false;
