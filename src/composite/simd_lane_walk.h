@@ -243,14 +243,16 @@ struct LaneOps {
 // the walk's order, lets the misses overlap. Larger blits read their rows in order, which the
 // hardware prefetchers follow. Only for one box: over a region's many boxes, all of them in cache
 // as the bench draws them, the requests cost more than they saved.
-MORVANE_LANE_INLINE void PrefetchSmall(const BlitViews& b, const ClipBox& box) {
-  const int32_t bytes = 4 * (box.right - box.left);
-  if (int64_t{bytes} * (box.bottom - box.top) > 4 * 64 * 64) return;  // 64 x 64 pixels at most
-  for (int32_t i = box.bottom - 1; i >= box.top; --i) {
-    const auto* row = reinterpret_cast<const char*>(PixelAt(b.dst, b.x + box.left, b.y + i));
+MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* bottom_row, ptrdiff_t step, int32_t w,
+                                       int32_t rows) {
+  const int32_t bytes = 4 * w;
+  if (int64_t{bytes} * rows > 4 * 64 * 64) return;  // 64 x 64 pixels at most
+  const char* row = reinterpret_cast<const char*>(bottom_row);
+  for (int32_t i = 0; i < rows; ++i) {
     // Every line the row touches: one per 64 bytes from its start, and the one its end lies in.
     for (int32_t j = 0; j < bytes; j += 64) _mm_prefetch(row + j, _MM_HINT_T0);
     _mm_prefetch(row + bytes - 1, _MM_HINT_T0);
+    if (i + 1 < rows) row += step;
   }
 }
 
@@ -326,7 +328,23 @@ struct LaneWalker {
       // Copies, so that the compiler need not read them again after every store to the pixels.
       const PixelView dst = b.dst, src = b.src;
       const int32_t x = b.x, y = b.y, sx = b.sx, sy = b.sy;
-      if (count == 1) PrefetchSmall(b, boxes[0]);
+      if (count == 1) {
+        // One box, as every rectangle blit has: its rows by pointer steps, bottom row first (see
+        // below), with nothing of the band walk's bookkeeping. Small sprites are mostly that.
+        const ClipBox box = boxes[0];
+        const int32_t w = box.right - box.left, rows = box.bottom - box.top;
+        uint8_t* dp = PixelAt(dst, x + box.left, y + box.bottom - 1);
+        const uint8_t* sp = PixelAt(src, sx + box.left, sy + box.bottom - 1);
+        const ptrdiff_t dst_step = ptrdiff_t{4} * dst.width, src_step = ptrdiff_t{4} * src.width;
+        PrefetchSmall(dp, dst_step, w, rows);
+        // The steps stop at the top row: a pointer past it could lie beyond the buffer.
+        for (int32_t i = rows; i > 0; --i) {
+          Row(ops, narrow.get(), guard, dp, sp, w);
+          if (i > 1) dp += dst_step, sp += src_step;
+        }
+        guard.Release();
+        return;
+      }
       // Boxes that follow one another with the same rows form a band (as a region's do), walked
       // row by row. Nothing written is read again, so the rows may go in memory order: the last
       // band first (boxes come top to bottom), each from its bottom row, which is the order the
