@@ -85,9 +85,14 @@ template <>
 constexpr Way kWayOf<RopOp::SrcAnd> = Way::kDown;
 
 // Whether X's alpha byte is 255 where both alphas are: then a merge over an opaque destination
-// leaves the alpha byte at 255 by itself (see MergeOverOpaque).
+// leaves the alpha byte at 255 by itself (see MergeOverOpaque). The inverting raster operations
+// leave the alpha byte uninverted (see LaneOps::Apply), which keeps it at 255 there too.
 template <class Op>
 constexpr bool kKeepsOpaqueAlpha = Op::Apply(255, 255) == 255;
+template <>
+constexpr bool kKeepsOpaqueAlpha<RopOp::NotSrcCopy> = true;
+template <>
+constexpr bool kKeepsOpaqueAlpha<RopOp::NotSrcErase> = true;
 
 // A vector whose value the compiler may no longer see. Left visible, GCC rebuilds constants inside
 // the loops (a move and a broadcast each time) rather than keep them in a register; hidden, they
@@ -108,13 +113,13 @@ MORVANE_LANE_INLINE V Hidden(V v) {
 template <class L>
 struct LaneOps {
   using V = typename L::V;
-  const V alphas, low, greens, ones, one, magic, full;
+  const V alphas, low, greens, colours, one, magic, full;
 
   MORVANE_LANE_INLINE LaneOps()
-      : alphas(Hidden(L::AlphaBytes())),   // 0xFF in every alpha byte
-        low(Hidden(L::Set16(0xFF))),       // the low byte of every 16-bit lane
-        greens(Hidden(L::Set32(0xFF00))),  // the green byte of every pixel
-        ones(Hidden(L::Set8(0xFF))),
+      : alphas(Hidden(L::AlphaBytes())),      // 0xFF in every alpha byte
+        low(Hidden(L::Set16(0xFF))),          // the low byte of every 16-bit lane
+        greens(Hidden(L::Set32(0xFF00))),     // the green byte of every pixel
+        colours(Hidden(L::Set32(0xFFFFFF))),  // every byte but the alpha byte
         one(Hidden(L::Set16(1))),
         magic(Hidden(L::Set16(0x8081))),  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
         full(Hidden(L::Set32(255))) {}
@@ -131,9 +136,11 @@ struct LaneOps {
     return L::EvenOddBytes(Div255(even), L::SlliI16(L::MulhiU16(odd, magic), 1));
   }
 
-  // X = op(d, s) on every byte; the alpha bytes of the result are not used. The byte operations
-  // give the operators' results directly: a saturating add is ADD's cap, a saturating subtract
-  // SUBTRACT's floor, and BRIGHTEN is d plus MULTIPLY's result, saturated.
+  // X = op(d, s) on every byte. The byte operations give the operators' results directly: a
+  // saturating add is ADD's cap, a saturating subtract SUBTRACT's floor, and BRIGHTEN is d plus
+  // MULTIPLY's result, saturated. X's alpha byte counts only over an opaque destination where
+  // sa == 255 (see MergeOverOpaque); the inverting raster operations invert the colour bytes
+  // alone, so that there it stays 255 (s, or d | s) with no byte to set afterwards.
   MORVANE_LANE_INLINE V Apply(BlendOp::Normal, V, V s) const { return s; }
   MORVANE_LANE_INLINE V Apply(BlendOp::Add, V d, V s) const { return L::AddsU8(d, s); }
   MORVANE_LANE_INLINE V Apply(BlendOp::Subtract, V d, V s) const { return L::SubsU8(d, s); }
@@ -146,9 +153,9 @@ struct LaneOps {
   MORVANE_LANE_INLINE V Apply(RopOp::SrcAnd, V d, V s) const { return L::And(d, s); }
   MORVANE_LANE_INLINE V Apply(RopOp::SrcInvert, V d, V s) const { return L::Xor(d, s); }
   MORVANE_LANE_INLINE V Apply(RopOp::SrcErase, V d, V s) const { return L::AndNot(d, s); }
-  MORVANE_LANE_INLINE V Apply(RopOp::NotSrcCopy, V, V s) const { return L::Xor(s, ones); }
+  MORVANE_LANE_INLINE V Apply(RopOp::NotSrcCopy, V, V s) const { return L::Xor(s, colours); }
   MORVANE_LANE_INLINE V Apply(RopOp::NotSrcErase, V d, V s) const {
-    return L::Xor(L::Or(d, s), ones);
+    return L::Xor(L::Or(d, s), colours);
   }
 
   // How far X lies from d, per byte: up = max(X - d, 0), down = max(d - X, 0), of which at most
