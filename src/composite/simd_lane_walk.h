@@ -321,6 +321,18 @@ struct LaneWalker {
       if (last_changes) L::Store(dp + last, last_merged);
     }
 
+    // The rows of one box by pointer steps, from the bottom row (at dp and sp) up. The steps stop
+    // at the top row: a pointer past it could lie beyond the buffer.
+    MORVANE_LANE_INLINE static void Rows(const LaneOps<L>& ops, const LaneOps<N>& narrow,
+                                         FloatGuard& guard, uint8_t* dp, ptrdiff_t dst_step,
+                                         const uint8_t* sp, ptrdiff_t src_step, int32_t w,
+                                         int32_t rows) {
+      for (int32_t i = rows; i > 0; --i) {
+        Row(ops, narrow, guard, dp, sp, w);
+        if (i > 1) dp += dst_step, sp += src_step;
+      }
+    }
+
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
                                                               const ClipBox* boxes, size_t count) {
       // A blit narrower than L's vector is walked by N alone, which makes only N's constants.
@@ -335,6 +347,7 @@ struct LaneWalker {
       // Copies, so that the compiler need not read them again after every store to the pixels.
       const PixelView dst = b.dst, src = b.src;
       const int32_t x = b.x, y = b.y, sx = b.sx, sy = b.sy;
+      const ptrdiff_t dst_step = ptrdiff_t{4} * dst.width, src_step = ptrdiff_t{4} * src.width;
       if (count == 1) {
         // One box, as every rectangle blit has: its rows by pointer steps, bottom row first (see
         // below), with nothing of the band walk's bookkeeping. Small sprites are mostly that.
@@ -342,13 +355,8 @@ struct LaneWalker {
         const int32_t w = box.right - box.left, rows = box.bottom - box.top;
         uint8_t* dp = PixelAt(dst, x + box.left, y + box.bottom - 1);
         const uint8_t* sp = PixelAt(src, sx + box.left, sy + box.bottom - 1);
-        const ptrdiff_t dst_step = ptrdiff_t{4} * dst.width, src_step = ptrdiff_t{4} * src.width;
         PrefetchSmall(dp, dst_step, w, rows);
-        // The steps stop at the top row: a pointer past it could lie beyond the buffer.
-        for (int32_t i = rows; i > 0; --i) {
-          Row(ops, narrow.get(), guard, dp, sp, w);
-          if (i > 1) dp += dst_step, sp += src_step;
-        }
+        Rows(ops, narrow.get(), guard, dp, dst_step, sp, src_step, w, rows);
         guard.Release();
         return;
       }
@@ -361,6 +369,14 @@ struct LaneWalker {
         for (first = end - 1;
              first > 0 && boxes[first - 1].top == top && boxes[first - 1].bottom == bottom;
              --first) {
+        }
+        if (first + 1 == end) {  // a band of one box, as the one-box walk above takes it
+          const int32_t left = boxes[first].left, w = boxes[first].right - left;
+          assert(
+              !RectSpansOverlap(dst, x + left, y + top, w, bottom - top, src, sx + left, sy + top));
+          Rows(ops, narrow.get(), guard, PixelAt(dst, x + left, y + bottom - 1), dst_step,
+               PixelAt(src, sx + left, sy + bottom - 1), src_step, w, bottom - top);
+          continue;
         }
         for (int32_t i = bottom - 1; i >= top; --i) {
           uint8_t* const dst_row = PixelAt(dst, x, y + i);
