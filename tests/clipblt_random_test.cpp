@@ -1,6 +1,6 @@
 // ClipBlt on random scenes against the plain model: random regions (overlapping, empty, outside,
-// negative and misaligned records; many small rectangles; rectangles in band order), every edge
-// cut, both guard-page ends, and one bitmap clipped onto itself.
+// negative and misaligned records; many small rectangles; rectangles in band order, one or many
+// to a band), every edge cut, both guard-page ends, and one bitmap clipped onto itself.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -38,6 +38,12 @@ TEST(ClipBltRandom, ScenesMatchTheModelAtEveryLevel) {
           rects.push_back({left, top, right, bottom});
           left = right;
         }
+      }
+    } else if (seed % 5 == 3) {  // one rectangle per band, as an ellipse's region comes
+      for (int32_t top = s.Uni(-4, 2), bottom; top < 20; top = bottom) {
+        bottom = top + s.Uni(1, 3);
+        const int32_t left = s.Uni(-4, 10);
+        rects.push_back({left, top, left + s.Uni(1, 16), bottom});
       }
     } else {
       rects.resize(size_t(s.Uni(0, 7)));

@@ -321,12 +321,19 @@ struct LaneWalker {
       if (last_changes) L::Store(dp + last, last_merged);
     }
 
-    // The rows of one box by pointer steps, from the bottom row (at dp and sp) up. The steps stop
-    // at the top row: a pointer past it could lie beyond the buffer.
-    MORVANE_LANE_INLINE static void Rows(const LaneOps<L>& ops, const LaneOps<N>& narrow,
-                                         FloatGuard& guard, uint8_t* dp, ptrdiff_t dst_step,
-                                         const uint8_t* sp, ptrdiff_t src_step, int32_t w,
-                                         int32_t rows) {
+    // The rows of one box by pointer steps, from the bottom row up (the band walk below says
+    // why), asking first for the destination's lines where `prefetch` says so. The steps stop at
+    // the top row: a pointer past it could lie beyond the buffer.
+    MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
+                                        FloatGuard& guard, const BlitViews& b, const ClipBox box,
+                                        bool prefetch) {
+      const int32_t w = box.right - box.left, rows = box.bottom - box.top;
+      assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, w, rows, b.src,
+                               b.sx + box.left, b.sy + box.top));
+      const ptrdiff_t dst_step = ptrdiff_t{4} * b.dst.width, src_step = ptrdiff_t{4} * b.src.width;
+      uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + box.bottom - 1);
+      const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + box.bottom - 1);
+      if (prefetch) PrefetchSmall(dp, dst_step, w, rows);
       for (int32_t i = rows; i > 0; --i) {
         Row(ops, narrow, guard, dp, sp, w);
         if (i > 1) dp += dst_step, sp += src_step;
@@ -344,22 +351,16 @@ struct LaneWalker {
       FloatGuard guard;
       const LaneOps<L> ops;
       const NarrowOps narrow(ops);
-      // Copies, so that the compiler need not read them again after every store to the pixels.
-      const PixelView dst = b.dst, src = b.src;
-      const int32_t x = b.x, y = b.y, sx = b.sx, sy = b.sy;
-      const ptrdiff_t dst_step = ptrdiff_t{4} * dst.width, src_step = ptrdiff_t{4} * src.width;
+      // One box, as every rectangle blit has: none of the band walk's bookkeeping. Small sprites
+      // are mostly this, and only they ask for their lines first.
       if (count == 1) {
-        // One box, as every rectangle blit has: its rows by pointer steps, bottom row first (see
-        // below), with nothing of the band walk's bookkeeping. Small sprites are mostly that.
-        const ClipBox box = boxes[0];
-        const int32_t w = box.right - box.left, rows = box.bottom - box.top;
-        uint8_t* dp = PixelAt(dst, x + box.left, y + box.bottom - 1);
-        const uint8_t* sp = PixelAt(src, sx + box.left, sy + box.bottom - 1);
-        PrefetchSmall(dp, dst_step, w, rows);
-        Rows(ops, narrow.get(), guard, dp, dst_step, sp, src_step, w, rows);
+        Box(ops, narrow.get(), guard, b, boxes[0], true);
         guard.Release();
         return;
       }
+      // Copies, so that the compiler need not read them again after every store to the pixels.
+      const PixelView dst = b.dst, src = b.src;
+      const int32_t x = b.x, y = b.y, sx = b.sx, sy = b.sy;
       // Boxes that follow one another with the same rows form a band (as a region's do), walked
       // row by row. Nothing written is read again, so the rows may go in memory order: the last
       // band first (boxes come top to bottom), each from its bottom row, which is the order the
@@ -370,12 +371,8 @@ struct LaneWalker {
              first > 0 && boxes[first - 1].top == top && boxes[first - 1].bottom == bottom;
              --first) {
         }
-        if (first + 1 == end) {  // a band of one box, as the one-box walk above takes it
-          const int32_t left = boxes[first].left, w = boxes[first].right - left;
-          assert(
-              !RectSpansOverlap(dst, x + left, y + top, w, bottom - top, src, sx + left, sy + top));
-          Rows(ops, narrow.get(), guard, PixelAt(dst, x + left, y + bottom - 1), dst_step,
-               PixelAt(src, sx + left, sy + bottom - 1), src_step, w, bottom - top);
+        if (first + 1 == end) {  // a band of one box walks as a one-box blit does
+          Box(ops, narrow.get(), guard, b, boxes[first], false);
           continue;
         }
         for (int32_t i = bottom - 1; i >= top; --i) {
