@@ -14,13 +14,15 @@
 //   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
 //   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
 //   Zero, And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI16, CmpEqI16,
-//   AddI32, SubI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
+//   CmpEqI32, AddI32, SubI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
 //   Weight(num, a)                      trunc(num / a) per 32-bit lane, through float; 0x80000000
 //                                       where a is 0
 //   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
 //   EvenOddBytes(e, o)                  the even bytes of e and the odd bytes of o; e's odd bytes
 //                                       are 0 wherever the walks call it
 //   XWhereExact(w, x, moved)            x in the pixels whose w has bit 16 set, moved elsewhere
+//   kFullStepToX                        whether the full merge reaches X by a step rather than by
+//                                       XWhereExact where X may lie either way (see Merge)
 //   WithAlphas(colour, a)               the alpha bytes of a and the other bytes of colour
 //
 // Each walk_*.cpp defines MORVANE_LANE_TARGET as its instruction set's target attribute and
@@ -218,9 +220,15 @@ struct LaneOps {
     // is the step; a byte blend takes each from where it lies.
     const V even_q = L::MulhiU16(L::And(gap.size, low), weights);
     const V odd_q = L::MulhiU16(L::AndNot(low, gap.size), weights);
-    const V moved = gap.Move(d, L::EvenOddBytes(even_q, odd_q));
-    // sa == a > 0: W is 65537 and the colour is X itself. Only then is bit 16 of W set.
-    const V colour = L::XWhereExact(weight, x, moved);
+    const V step = L::EvenOddBytes(even_q, odd_q);
+    // sa == a > 0: W is 65537 and the colour is X itself. Only then is bit 16 of W set. Where X may
+    // lie either way, Move stops any step at X, so on some lanes a step of all ones there (W is
+    // `one` in both halves) costs less than selecting X afterwards.
+    if constexpr (way == Way::kEither && L::kFullStepToX) {
+      const V colour = gap.Move(d, L::Or(step, L::CmpEqI32(weight, one)));
+      return L::WithAlphas(colour, L::SlliI32(a, 24));
+    }
+    const V colour = L::XWhereExact(weight, x, gap.Move(d, step));
     return L::WithAlphas(colour, L::SlliI32(a, 24));
   }
 

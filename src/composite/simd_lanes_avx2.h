@@ -17,6 +17,7 @@ namespace {
 struct Avx2Lanes {
   using V = __m256i;
   static constexpr int32_t kPixels = 8;
+  static constexpr bool kFullStepToX = true;  // measured faster than the blend that selects X
 
   MORVANE_AVX2_TARGET static V Load(const uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const V*>(p));
@@ -91,6 +92,7 @@ struct Avx2Lanes {
   MORVANE_AVX2_TARGET static V AddI16(V a, V b) { return _mm256_add_epi16(a, b); }
   MORVANE_AVX2_TARGET static V Zero() { return _mm256_setzero_si256(); }
   MORVANE_AVX2_TARGET static V CmpEqI16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
+  MORVANE_AVX2_TARGET static V CmpEqI32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
   MORVANE_AVX2_TARGET static V EvenOddBytes(V e, V o) {
     return _mm256_blendv_epi8(o, e, _mm256_set1_epi16(0xFF));
   }

@@ -15,6 +15,8 @@ namespace morvane {
 namespace {
 
 struct Sse2Lanes : SseByteLanes {
+  // Selecting X takes three logic operations and a compare here; a compare and an or reach it.
+  static constexpr bool kFullStepToX = true;
   // A bit per pixel (bit 4i + 3 of the byte mask): whether that pixel's alpha byte equals `value`.
   MORVANE_LANE_TARGET static int AlphasEqual(V s, V value) {
     return _mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & 0x8888;
