@@ -224,11 +224,12 @@ struct LaneOps {
     // sa == a > 0: W is 65537 and the colour is X itself. Only then is bit 16 of W set. Where X may
     // lie either way, Move stops any step at X, so on some lanes a step of all ones there (W is
     // `one` in both halves) costs less than selecting X afterwards.
+    V colour;
     if constexpr (way == Way::kEither && L::kFullStepToX) {
-      const V colour = gap.Move(d, L::Or(step, L::CmpEqI32(weight, one)));
-      return L::WithAlphas(colour, L::SlliI32(a, 24));
+      colour = gap.Move(d, L::Or(step, L::CmpEqI32(weight, one)));
+    } else {
+      colour = L::XWhereExact(weight, x, gap.Move(d, step));
     }
-    const V colour = L::XWhereExact(weight, x, gap.Move(d, step));
     return L::WithAlphas(colour, L::SlliI32(a, 24));
   }
 
