@@ -23,6 +23,8 @@
 //   XWhereExact(w, x, moved)            x in the pixels whose w has bit 16 set, moved elsewhere
 //   kFullStepToX                        whether the full merge reaches X by a step rather than by
 //                                       XWhereExact where X may lie either way (see Merge)
+//   kPairsRows, LoadRowPair(p, q, w),   whether a box of rows at most half a vector wide takes
+//   StoreRowPair(p, q, v, w)            two rows to a vector, and the loads and stores that do it
 //   WithAlphas(colour, a)               the alpha bytes of a and the other bytes of colour
 //
 // Each walk_*.cpp defines MORVANE_LANE_TARGET as its instruction set's target attribute and
@@ -332,18 +334,37 @@ struct LaneWalker {
 
     // The rows of one box by pointer steps, from the bottom row up (the band walk below says
     // why), asking first for the destination's lines where `prefetch` says so. The steps stop at
-    // the top row: a pointer past it could lie beyond the buffer.
+    // the top row: a pointer past it could lie beyond the buffer. Rows at most half a vector
+    // wide go two to a merge where the lanes can hold them (glyph stems, thin lines).
     MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, const BlitViews& b, const ClipBox box,
                                         bool prefetch) {
       const int32_t w = box.right - box.left, rows = box.bottom - box.top;
+      if constexpr (!std::is_same<L, N>::value) {  // too narrow for L: N's rows, or pairs of them
+        if (w < kPixels) {
+          return LaneWalker<N>::template Walk<Op>::Box(narrow, narrow, guard, b, box, prefetch);
+        }
+      }
       assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, w, rows, b.src,
                                b.sx + box.left, b.sy + box.top));
       const ptrdiff_t dst_step = ptrdiff_t{4} * b.dst.width, src_step = ptrdiff_t{4} * b.src.width;
       uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + box.bottom - 1);
       const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + box.bottom - 1);
       if (prefetch) PrefetchSmall(dp, dst_step, w, rows);
-      for (int32_t i = rows; i > 0; --i) {
+      int32_t i = rows;
+      if constexpr (L::kPairsRows) {
+        if (w <= kPixels / 2) {  // two rows to a vector, as long as two are left
+          for (; i > 1; i -= 2) {
+            V merged;
+            if (ops.template Merged<Op>(L::LoadRowPair(dp, dp + dst_step, w),
+                                        L::LoadRowPair(sp, sp + src_step, w), guard, &merged)) {
+              L::StoreRowPair(dp, dp + dst_step, merged, w);
+            }
+            if (i > 2) dp += 2 * dst_step, sp += 2 * src_step;
+          }
+        }
+      }
+      for (; i > 0; --i) {
         Row(ops, narrow, guard, dp, sp, w);
         if (i > 1) dp += dst_step, sp += src_step;
       }

@@ -18,6 +18,7 @@ struct Avx2Lanes {
   using V = __m256i;
   static constexpr int32_t kPixels = 8;
   static constexpr bool kFullStepToX = true;  // measured faster than the blend that selects X
+  static constexpr bool kPairsRows = true;    // see LoadRowPair
 
   MORVANE_AVX2_TARGET static V Load(const uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const V*>(p));
@@ -43,6 +44,24 @@ struct Avx2Lanes {
     if (w < 4) return SseByteLanes::StoreShort(p, _mm256_castsi256_si128(v), w);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * (w - 4)), _mm256_extracti128_si256(v, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
+  }
+  // Two rows of 1 to 4 pixels in one vector, p's in the low half and q's in the high half, each
+  // half filled with its row's own pixels as the SSE walks fill a vector. A row that narrow fills
+  // at most half a vector, so two of them take one merge rather than two.
+  MORVANE_AVX2_TARGET static __m128i LoadHalf(const uint8_t* p, int32_t w) {
+    if (w == 4) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return SseByteLanes::LoadShort(p, w, _mm_setzero_si128());
+  }
+  MORVANE_AVX2_TARGET static V LoadRowPair(const uint8_t* p, const uint8_t* q, int32_t w) {
+    return _mm256_set_m128i(LoadHalf(q, w), LoadHalf(p, w));
+  }
+  MORVANE_AVX2_TARGET static void StoreHalf(uint8_t* p, __m128i v, int32_t w) {
+    if (w == 4) return _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    SseByteLanes::StoreShort(p, v, w);
+  }
+  MORVANE_AVX2_TARGET static void StoreRowPair(uint8_t* p, uint8_t* q, V v, int32_t w) {
+    StoreHalf(q, _mm256_extracti128_si256(v, 1), w);
+    StoreHalf(p, _mm256_castsi256_si128(v), w);
   }
   MORVANE_AVX2_TARGET static V KeepLanes(V v, uint32_t m) {  // the table is 8 KiB
     return _mm256_and_si256(v,

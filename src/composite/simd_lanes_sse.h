@@ -34,6 +34,7 @@ alignas(4 * kLanes) constexpr LaneMasks<kLanes> kLaneMasks = MakeLaneMasks<kLane
 struct SseByteLanes {
   using V = __m128i;
   static constexpr int32_t kPixels = 4;
+  static constexpr bool kPairsRows = false;  // two rows of 2 pixels would save too little
 
   MORVANE_SSE2_TARGET static V Load(const uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const V*>(p));

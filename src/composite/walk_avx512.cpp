@@ -25,6 +25,7 @@ struct Avx512Lanes {
   using V = __m512i;
   static constexpr int32_t kPixels = 16;
   static constexpr bool kFullStepToX = false;  // a masked move selects X in one step
+  static constexpr bool kPairsRows = false;    // boxes this narrow take the AVX2 walks (see Box)
 
   MORVANE_LANE_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
