@@ -29,6 +29,11 @@ inline uint8_t* PixelAt(const PixelView& view, int32_t x, int32_t y) {
   return view.pixels + (static_cast<ptrdiff_t>(x) + row * view.width) * 4;
 }
 
+// One past the last byte of the view's pixels.
+inline const uint8_t* PixelsEnd(const PixelView& view) {
+  return view.pixels + static_cast<ptrdiff_t>(view.width) * view.height * 4;
+}
+
 }  // namespace morvane
 
 #endif  // MORVANE_BITMAP_PIXEL_VIEW_H_

@@ -7,6 +7,8 @@
 //                                       pixels (some twice) or `fill` in the lanes beyond it;
 //                                       nothing beyond the row is read or written, so it may end
 //                                       at a guard page
+//   StoreFirst(p, v, w)                 the first w lanes of v at p, kPixels / 2 < w < kPixels,
+//                                       for a row that was loaded as a whole vector
 //   AllTransparent(v, alphas),          whether every pixel's alpha byte is 0, or 255; alphas is
 //   AllOpaque(v, alphas)                AlphaBytes(), made once
 //   KeepLanes(v, m)                     v with the pixels whose bit in m is clear set to 0
@@ -256,6 +258,18 @@ struct LaneOps {
   }
 };
 
+// Where a blit's two pixel buffers end.
+struct BufferEnds {
+  const uint8_t* dst;
+  const uint8_t* src;
+  MORVANE_LANE_INLINE explicit BufferEnds(const BlitViews& b)
+      : dst(PixelsEnd(b.dst)), src(PixelsEnd(b.src)) {}
+  // How many bytes may be read from both dp and sp without leaving their buffers.
+  MORVANE_LANE_INLINE ptrdiff_t Room(const uint8_t* dp, const uint8_t* sp) const {
+    return dst - dp < src - sp ? dst - dp : src - sp;
+  }
+};
+
 // A small blit at a random place (a sprite on a screen) finds its destination rows out of cache,
 // and a walk meets each row's miss only when it reaches that row. Asking for every line first, in
 // the walk's order, lets the misses overlap. Larger blits read their rows in order, which the
@@ -362,6 +376,23 @@ struct LaneWalker {
             }
             if (i > 2) dp += 2 * dst_step, sp += 2 * src_step;
           }
+        }
+      }
+      // Rows more than half a vector wide but shorter than one load a whole vector from their
+      // start where one fits inside both buffers (the top row lies last in both, so it has the
+      // least room): one load per buffer rather than two and an insert. The lanes beyond the row
+      // hold the pixels that follow it; they are merged but never stored.
+      if constexpr (std::is_same<L, N>::value) {
+        if (2 * w > kPixels && w < kPixels &&
+            BufferEnds(b).Room(dp + (i - 1) * dst_step, sp + (i - 1) * src_step) >= 4 * kPixels) {
+          for (; i > 0; --i) {
+            V merged;
+            if (ops.template Merged<Op>(L::Load(dp), L::Load(sp), guard, &merged)) {
+              L::StoreFirst(dp, merged, w);
+            }
+            if (i > 1) dp += dst_step, sp += src_step;
+          }
+          return;
         }
       }
       for (; i > 0; --i) {

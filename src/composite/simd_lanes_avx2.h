@@ -45,6 +45,14 @@ struct Avx2Lanes {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * (w - 4)), _mm256_extracti128_si256(v, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
   }
+  // The first w lanes of v, 4 < w < 8, at p: the low half, and the last four of them, moved to the
+  // low half, where they end (overlapping it).
+  MORVANE_AVX2_TARGET static void StoreFirst(uint8_t* p, V v, int32_t w) {
+    const V last = _mm256_permutevar8x32_epi32(
+        v, _mm256_add_epi32(_mm256_set1_epi32(w - 4), _mm256_setr_epi32(0, 1, 2, 3, 0, 0, 0, 0)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * (w - 4)), _mm256_castsi256_si128(last));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
+  }
   // Two rows of 1 to 4 pixels in one vector, p's in the low half and q's in the high half, each
   // half filled with its row's own pixels as the SSE walks fill a vector. A row that narrow fills
   // at most half a vector, so two of them take one merge rather than two.

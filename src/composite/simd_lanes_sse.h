@@ -68,6 +68,13 @@ struct SseByteLanes {
     _mm_storel_epi64(reinterpret_cast<V*>(p), v);
   }
 
+  // The first w lanes of v, 2 < w < 4 (so three), at p: the first pair, and the last pair moved to
+  // the low half.
+  MORVANE_SSE2_TARGET static void StoreFirst(uint8_t* p, V v, int32_t) {
+    _mm_storel_epi64(reinterpret_cast<V*>(p + 4), _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 2, 1)));
+    _mm_storel_epi64(reinterpret_cast<V*>(p), v);
+  }
+
   MORVANE_SSE2_TARGET static V KeepLanes(V v, uint32_t m) {
     return _mm_and_si128(v, _mm_load_si128(reinterpret_cast<const V*>(kLaneMasks<4>.lanes[m])));
   }
