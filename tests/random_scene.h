@@ -50,14 +50,15 @@ struct RandomScene {
     src_before = src().lib.Snapshot();
   }
 
-  // The rectangle flush against the guard page: at the end of the top row (Fence::kEnd) or the
-  // start of the bottom row (Fence::kStart) of both bitmaps, `width` pixels wide.
-  void FlushAgainstGuards(int32_t width) {
+  // The rectangle flush against the guard page: at the end of the top row (Fence::kEnd, less
+  // `end_gap` pixels, so that a walk that reads past the row may end exactly there) or the start of
+  // the bottom row (Fence::kStart) of both bitmaps, `width` pixels wide.
+  void FlushAgainstGuards(int32_t width, int32_t end_gap = 0) {
     const TwinBitmaps& s = src();
     w = width, h = 1 + int32_t(rng() % 3);
-    x = fence == Fence::kEnd ? dst.lib.width() - w : 0;
+    x = fence == Fence::kEnd ? dst.lib.width() - w - end_gap : 0;
     y = fence == Fence::kEnd ? 0 : dst.lib.height() - h;
-    sx = fence == Fence::kEnd ? s.lib.width() - w : 0;
+    sx = fence == Fence::kEnd ? s.lib.width() - w - end_gap : 0;
     sy = fence == Fence::kEnd ? 0 : s.lib.height() - h;
   }
 

@@ -29,9 +29,10 @@ inline uint8_t* PixelAt(const PixelView& view, int32_t x, int32_t y) {
   return view.pixels + (static_cast<ptrdiff_t>(x) + row * view.width) * 4;
 }
 
-// One past the last byte of the view's pixels.
-inline const uint8_t* PixelsEnd(const PixelView& view) {
-  return view.pixels + static_cast<ptrdiff_t>(view.width) * view.height * 4;
+// How many pixels the buffer holds from (x, y) on: the rest of row y and every row above it, which
+// are stored after it.
+inline int64_t PixelsFrom(const PixelView& view, int32_t x, int32_t y) {
+  return int64_t{y} * view.width + (view.width - x);
 }
 
 }  // namespace morvane

@@ -258,18 +258,6 @@ struct LaneOps {
   }
 };
 
-// Where a blit's two pixel buffers end.
-struct BufferEnds {
-  const uint8_t* dst;
-  const uint8_t* src;
-  MORVANE_LANE_INLINE explicit BufferEnds(const BlitViews& b)
-      : dst(PixelsEnd(b.dst)), src(PixelsEnd(b.src)) {}
-  // How many bytes may be read from both dp and sp without leaving their buffers.
-  MORVANE_LANE_INLINE ptrdiff_t Room(const uint8_t* dp, const uint8_t* sp) const {
-    return dst - dp < src - sp ? dst - dp : src - sp;
-  }
-};
-
 // A small blit at a random place (a sprite on a screen) finds its destination rows out of cache,
 // and a walk meets each row's miss only when it reaches that row. Asking for every line first, in
 // the walk's order, lets the misses overlap. Larger blits read their rows in order, which the
@@ -384,7 +372,8 @@ struct LaneWalker {
       // hold the pixels that follow it; they are merged but never stored.
       if constexpr (std::is_same<L, N>::value) {
         if (2 * w > kPixels && w < kPixels &&
-            BufferEnds(b).Room(dp + (i - 1) * dst_step, sp + (i - 1) * src_step) >= 4 * kPixels) {
+            PixelsFrom(b.dst, b.x + box.left, b.y + box.top) >= kPixels &&
+            PixelsFrom(b.src, b.sx + box.left, b.sy + box.top) >= kPixels) {
           for (; i > 0; --i) {
             V merged;
             if (ops.template Merged<Op>(L::Load(dp), L::Load(sp), guard, &merged)) {
