@@ -55,8 +55,8 @@ namespace {
 
 // The division of the full merge raises "inexact" (and "invalid" for 0 / 0, where both alphas are
 // 0); in case the caller unmasked them, the first vector that divides masks every exception for
-// the rest of the call. The caller's control and status word is given back as it was. Calls that
-// never divide (opaque destinations, sources clear or opaque) never touch it.
+// the rest of the call. The caller's control and status word is given back as it was. Calls over
+// opaque destinations never divide and never touch it.
 struct FloatGuard {
   unsigned int saved = 0;
   bool armed = false;
@@ -206,15 +206,14 @@ struct LaneOps {
   }
 
   // kPixels full merges, given X for every byte. The arithmetic and its proof are described in
-  // simd_walks.h.
+  // simd_walks.h. The caller arms the guard first.
   template <Way way>
-  MORVANE_LANE_INLINE V Merge(V d, V s, V x, FloatGuard& guard) const {
+  MORVANE_LANE_INLINE V FullMerge(V d, V s, V x) const {
     const V sa = L::SrliI32(s, 24), da = L::SrliI32(d, 24);
     // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
     const V kept = L::MulloI16(da, L::SubI32(full, sa));
     const V a = L::AddI32(Div255(kept), sa);
     // W = trunc((sa * 65536 + a) / a); where a is 0 its low half is 0 and bit 16 clear.
-    guard.Arm();
     const V weight = L::Weight(L::Or(L::SlliI32(sa, 16), a), a);
     const V weights = L::LowHalfTwice(weight);
     const Gap<way> gap(d, x);
@@ -235,6 +234,11 @@ struct LaneOps {
       colour = L::XWhereExact(weight, x, gap.Move(d, step));
     }
     return L::WithAlphas(colour, L::SlliI32(a, 24));
+  }
+  template <Way way>
+  MORVANE_LANE_INLINE V Merge(V d, V s, V x, FloatGuard& guard) const {
+    guard.Arm();
+    return FullMerge<way>(d, s, x);
   }
 
   // Whether every source pixel of the vector is clear: then nothing changes.
@@ -390,6 +394,39 @@ struct LaneWalker {
       }
     }
 
+    // A box at least a vector wide whose destination is not opaque where its walk begins, at the
+    // end of its bottom row: a layer with alpha rather than a screen. Every vector takes the full
+    // merge, which is exact for any pixels, and only a clear source is looked for; the tests for
+    // the cheaper merges would cost more than they save. Each row is walked as Row walks it.
+    // Out of line, with its own constants: inside Run they are read back from memory after every
+    // store, and a call there costs every other blit the registers it must keep.
+    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void FullBox(
+        const BlitViews& b, const ClipBox box) {
+      constexpr Way way = kWayOf<Op>;
+      FloatGuard guard;
+      guard.Arm();
+      const LaneOps<L> ops;
+      const int32_t rows = box.bottom - box.top, last = 4 * (box.right - box.left - kPixels);
+      const ptrdiff_t dst_step = ptrdiff_t{4} * b.dst.width, src_step = ptrdiff_t{4} * b.src.width;
+      uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + box.bottom - 1);
+      const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + box.bottom - 1);
+      PrefetchSmall(dp, dst_step, box.right - box.left, rows);
+      for (int32_t i = rows; i > 0; --i) {
+        const V last_d = L::Load(dp + last), last_s = L::Load(sp + last);
+        const V last_merged =
+            ops.template FullMerge<way>(last_d, last_s, ops.Apply(Op{}, last_d, last_s));
+        for (int32_t j = 0; j < last; j += 4 * kPixels) {
+          const V d = L::Load(dp + j), s = L::Load(sp + j);
+          if (!ops.AllClear(s)) {
+            L::Store(dp + j, ops.template FullMerge<way>(d, s, ops.Apply(Op{}, d, s)));
+          }
+        }
+        if (!ops.AllClear(last_s)) L::Store(dp + last, last_merged);
+        if (i > 1) dp += dst_step, sp += src_step;
+      }
+      guard.Release();
+    }
+
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
                                                               const ClipBox* boxes, size_t count) {
       // A blit narrower than L's vector is walked by N alone, which makes only N's constants.
@@ -397,6 +434,13 @@ struct LaneWalker {
         if (count == 1 && boxes[0].right - boxes[0].left < kPixels) {
           return LaneWalker<N>::template Walk<Op>::Run(b, boxes, count);
         }
+      }
+      // One box over a layer with alpha: see FullBox.
+      if (count == 1 && boxes[0].right - boxes[0].left >= kPixels &&
+          !L::AllOpaque(
+              L::Load(PixelAt(b.dst, b.x + boxes[0].right - kPixels, b.y + boxes[0].bottom - 1)),
+              L::AlphaBytes())) {
+        return FullBox(b, boxes[0]);
       }
       FloatGuard guard;
       const LaneOps<L> ops;
