@@ -144,34 +144,43 @@ TEST(SimdBlits, CallersFloatingPointStateNeitherMattersNorChanges) {
   // Beside a part-transparent pixel over one that is not opaque, both alphas 0.
   src.Set(1, 1, {9, 8, 7, 0});
   src.Set(2, 1, {9, 8, 7, 100});
-  auto fill = [](HostBitmap& d) {
-    std::mt19937 seed(4);
-    d.FillRandomRuns(seed);
-    d.Set(1, 1, {1, 2, 3, 0});
-    d.Set(2, 1, {1, 2, 3, 100});
-  };
-  HostBitmap want(67, 3);
-  fill(want);
-  {
-    ScopedSimdCap cap(SimdLevel::kScalar);
-    BlendBlt(want.desc(), 0, 0, 67, 3, src.desc(), 0, 0, BLEND_MULTIPLY);
-  }
-  const unsigned int saved = _mm_getcsr();
-  for (SimdLevel level : VectorLevels()) {
-    for (unsigned int rounding :
-         {_MM_ROUND_NEAREST, _MM_ROUND_DOWN, _MM_ROUND_UP, _MM_ROUND_TOWARD_ZERO}) {
-      HostBitmap dst(67, 3);
-      fill(dst);
-      const unsigned int callers = (saved & ~_MM_MASK_MASK & ~_MM_ROUND_MASK) | rounding;
-      _mm_setcsr(callers);
-      {
-        ScopedSimdCap cap(level);
-        BlendBlt(dst.desc(), 0, 0, 67, 3, src.desc(), 0, 0, BLEND_MULTIPLY);
+  // Twice: a layer with alpha throughout, which one-rectangle walks give the full merge, and the
+  // same with the ends of its outer rows opaque, where a walk begins, so that it picks each
+  // vector's merge.
+  for (bool opaque_start : {false, true}) {
+    SCOPED_TRACE(opaque_start ? "opaque where the walk begins" : "alpha throughout");
+    auto fill = [opaque_start](HostBitmap& d) {
+      std::mt19937 seed(4);
+      d.FillRandomRuns(seed);
+      d.Set(1, 1, {1, 2, 3, 0});
+      d.Set(2, 1, {1, 2, 3, 100});
+      for (int32_t x = 51; opaque_start && x < 67; ++x) {
+        for (int32_t y : {0, 2}) d.Set(x, y, {5, 6, 7, 255});
       }
-      const unsigned int after = _mm_getcsr();
-      _mm_setcsr(saved);
-      EXPECT_EQ(after, callers) << morvane::SimdLevelName(level);
-      EXPECT_EQ(dst.Snapshot(), want.Snapshot()) << morvane::SimdLevelName(level);
+    };
+    HostBitmap want(67, 3);
+    fill(want);
+    {
+      ScopedSimdCap cap(SimdLevel::kScalar);
+      BlendBlt(want.desc(), 0, 0, 67, 3, src.desc(), 0, 0, BLEND_MULTIPLY);
+    }
+    const unsigned int saved = _mm_getcsr();
+    for (SimdLevel level : VectorLevels()) {
+      for (unsigned int rounding :
+           {_MM_ROUND_NEAREST, _MM_ROUND_DOWN, _MM_ROUND_UP, _MM_ROUND_TOWARD_ZERO}) {
+        HostBitmap dst(67, 3);
+        fill(dst);
+        const unsigned int callers = (saved & ~_MM_MASK_MASK & ~_MM_ROUND_MASK) | rounding;
+        _mm_setcsr(callers);
+        {
+          ScopedSimdCap cap(level);
+          BlendBlt(dst.desc(), 0, 0, 67, 3, src.desc(), 0, 0, BLEND_MULTIPLY);
+        }
+        const unsigned int after = _mm_getcsr();
+        _mm_setcsr(saved);
+        EXPECT_EQ(after, callers) << morvane::SimdLevelName(level);
+        EXPECT_EQ(dst.Snapshot(), want.Snapshot()) << morvane::SimdLevelName(level);
+      }
     }
   }
 }

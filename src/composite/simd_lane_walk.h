@@ -206,7 +206,7 @@ struct LaneOps {
   }
 
   // kPixels full merges, given X for every byte. The arithmetic and its proof are described in
-  // simd_walks.h. The caller arms the guard first.
+  // simd_walks.h. The guard must be armed first.
   template <Way way>
   MORVANE_LANE_INLINE V FullMerge(V d, V s, V x) const {
     const V sa = L::SrliI32(s, 24), da = L::SrliI32(d, 24);
@@ -235,11 +235,6 @@ struct LaneOps {
     }
     return L::WithAlphas(colour, L::SlliI32(a, 24));
   }
-  template <Way way>
-  MORVANE_LANE_INLINE V Merge(V d, V s, V x, FloatGuard& guard) const {
-    guard.Arm();
-    return FullMerge<way>(d, s, x);
-  }
 
   // Whether every source pixel of the vector is clear: then nothing changes.
   MORVANE_LANE_INLINE bool AllClear(V s) const { return L::AllTransparent(s, alphas); }
@@ -248,16 +243,24 @@ struct LaneOps {
   // when nothing would change (every source pixel clear over a destination that is not opaque).
   // Over an opaque destination (a screen) the cheaper merge is exact for every source alpha, so
   // the source's alphas are not looked at: no branch there for sprites' edges to mispredict.
-  template <class Op>
+  // kFull (a destination that is not opaque, the guard armed; see FullBox) gives every vector
+  // whose source is not all clear the full merge, which is exact for any pixels.
+  template <class Op, bool kFull>
   MORVANE_LANE_INLINE bool Merged(V d, V s, FloatGuard& guard, V* out) const {
-    if (L::AllOpaque(d, alphas)) {
-      *out = MergeOverOpaque<Op>(d, s, Apply(Op{}, d, s));
-      return true;
+    if constexpr (!kFull) {
+      if (L::AllOpaque(d, alphas)) {
+        *out = MergeOverOpaque<Op>(d, s, Apply(Op{}, d, s));
+        return true;
+      }
     }
     if (AllClear(s)) return false;
     const V x = Apply(Op{}, d, s);
-    // An opaque source gives a = 255 and every colour X.
-    *out = L::AllOpaque(s, alphas) ? L::Or(x, alphas) : Merge<kWayOf<Op>>(d, s, x, guard);
+    if (!kFull && L::AllOpaque(s, alphas)) {  // an opaque source gives a = 255 and every colour X
+      *out = L::Or(x, alphas);
+    } else {
+      if constexpr (!kFull) guard.Arm();
+      *out = FullMerge<kWayOf<Op>>(d, s, x);
+    }
     return true;
   }
 };
@@ -309,18 +312,19 @@ struct LaneWalker {
     // destination as it was, and stored last: the pixels both cover get the same bytes from
     // both. No pixel is merged by anything but a vector, and no branch depends on the width's
     // remainder.
+    template <bool kFull>
     MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, uint8_t* dp, const uint8_t* sp,
                                         int32_t w) {
       if (w < kPixels) {
         if constexpr (!std::is_same<L, N>::value) {
-          LaneWalker<N>::template Walk<Op>::Row(narrow, narrow, guard, dp, sp, w);
+          LaneWalker<N>::template Walk<Op>::template Row<kFull>(narrow, narrow, guard, dp, sp, w);
         } else {
           // Lanes beyond the row, where there are any, count as a clear source over an opaque
           // destination, so that a short row over one keeps the cheaper merge.
           V merged;
-          if (ops.template Merged<Op>(L::LoadShort(dp, w, ops.alphas),
-                                      L::LoadShort(sp, w, L::Zero()), guard, &merged)) {
+          if (ops.template Merged<Op, kFull>(L::LoadShort(dp, w, ops.alphas),
+                                             L::LoadShort(sp, w, L::Zero()), guard, &merged)) {
             L::StoreShort(dp, merged, w);
           }
         }
@@ -328,10 +332,10 @@ struct LaneWalker {
       }
       const int32_t last = 4 * (w - kPixels);
       V last_merged, merged;
-      const bool last_changes =
-          ops.template Merged<Op>(L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
+      const bool last_changes = ops.template Merged<Op, kFull>(
+          L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
       for (int32_t j = 0; j < last; j += 4 * kPixels) {
-        if (ops.template Merged<Op>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
+        if (ops.template Merged<Op, kFull>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
           L::Store(dp + j, merged);
         }
       }
@@ -342,13 +346,15 @@ struct LaneWalker {
     // why), asking first for the destination's lines where `prefetch` says so. The steps stop at
     // the top row: a pointer past it could lie beyond the buffer. Rows at most half a vector
     // wide go two to a merge where the lanes can hold them (glyph stems, thin lines).
+    template <bool kFull>
     MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, const BlitViews& b, const ClipBox box,
                                         bool prefetch) {
       const int32_t w = box.right - box.left, rows = box.bottom - box.top;
       if constexpr (!std::is_same<L, N>::value) {  // too narrow for L: N's rows, or pairs of them
         if (w < kPixels) {
-          return LaneWalker<N>::template Walk<Op>::Box(narrow, narrow, guard, b, box, prefetch);
+          return LaneWalker<N>::template Walk<Op>::template Box<kFull>(narrow, narrow, guard, b,
+                                                                       box, prefetch);
         }
       }
       assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, w, rows, b.src,
@@ -362,8 +368,9 @@ struct LaneWalker {
         if (w <= kPixels / 2) {  // two rows to a vector, as long as two are left
           for (; i > 1; i -= 2) {
             V merged;
-            if (ops.template Merged<Op>(L::LoadRowPair(dp, dp + dst_step, w),
-                                        L::LoadRowPair(sp, sp + src_step, w), guard, &merged)) {
+            if (ops.template Merged<Op, kFull>(L::LoadRowPair(dp, dp + dst_step, w),
+                                               L::LoadRowPair(sp, sp + src_step, w), guard,
+                                               &merged)) {
               L::StoreRowPair(dp, dp + dst_step, merged, w);
             }
             if (i > 2) dp += 2 * dst_step, sp += 2 * src_step;
@@ -380,7 +387,7 @@ struct LaneWalker {
             PixelsFrom(b.src, b.sx + box.left, b.sy + box.top) >= kPixels) {
           for (; i > 0; --i) {
             V merged;
-            if (ops.template Merged<Op>(L::Load(dp), L::Load(sp), guard, &merged)) {
+            if (ops.template Merged<Op, kFull>(L::Load(dp), L::Load(sp), guard, &merged)) {
               L::StoreFirst(dp, merged, w);
             }
             if (i > 1) dp += dst_step, sp += src_step;
@@ -389,41 +396,23 @@ struct LaneWalker {
         }
       }
       for (; i > 0; --i) {
-        Row(ops, narrow, guard, dp, sp, w);
+        Row<kFull>(ops, narrow, guard, dp, sp, w);
         if (i > 1) dp += dst_step, sp += src_step;
       }
     }
 
     // A box at least a vector wide whose destination is not opaque where its walk begins, at the
     // end of its bottom row: a layer with alpha rather than a screen. Every vector takes the full
-    // merge, which is exact for any pixels, and only a clear source is looked for; the tests for
-    // the cheaper merges would cost more than they save. Each row is walked as Row walks it.
-    // Out of line, with its own constants: inside Run they are read back from memory after every
-    // store, and a call there costs every other blit the registers it must keep.
+    // merge and only a clear source is looked for; the tests for the cheaper merges would cost
+    // more than they save. Out of line, with its own constants: inside Run they are read back from
+    // memory after every store, and a call there costs every other blit the registers it keeps.
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void FullBox(
         const BlitViews& b, const ClipBox box) {
-      constexpr Way way = kWayOf<Op>;
       FloatGuard guard;
       guard.Arm();
       const LaneOps<L> ops;
-      const int32_t rows = box.bottom - box.top, last = 4 * (box.right - box.left - kPixels);
-      const ptrdiff_t dst_step = ptrdiff_t{4} * b.dst.width, src_step = ptrdiff_t{4} * b.src.width;
-      uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + box.bottom - 1);
-      const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + box.bottom - 1);
-      PrefetchSmall(dp, dst_step, box.right - box.left, rows);
-      for (int32_t i = rows; i > 0; --i) {
-        const V last_d = L::Load(dp + last), last_s = L::Load(sp + last);
-        const V last_merged =
-            ops.template FullMerge<way>(last_d, last_s, ops.Apply(Op{}, last_d, last_s));
-        for (int32_t j = 0; j < last; j += 4 * kPixels) {
-          const V d = L::Load(dp + j), s = L::Load(sp + j);
-          if (!ops.AllClear(s)) {
-            L::Store(dp + j, ops.template FullMerge<way>(d, s, ops.Apply(Op{}, d, s)));
-          }
-        }
-        if (!ops.AllClear(last_s)) L::Store(dp + last, last_merged);
-        if (i > 1) dp += dst_step, sp += src_step;
-      }
+      const NarrowOps narrow(ops);
+      Box<true>(ops, narrow.get(), guard, b, box, true);
       guard.Release();
     }
 
@@ -448,7 +437,7 @@ struct LaneWalker {
       // One box, as every rectangle blit has: none of the band walk's bookkeeping. Small sprites
       // are mostly this, and only they ask for their lines first.
       if (count == 1) {
-        Box(ops, narrow.get(), guard, b, boxes[0], true);
+        Box<false>(ops, narrow.get(), guard, b, boxes[0], true);
         guard.Release();
         return;
       }
@@ -466,7 +455,7 @@ struct LaneWalker {
              --first) {
         }
         if (first + 1 == end) {  // a band of one box walks as a one-box blit does
-          Box(ops, narrow.get(), guard, b, boxes[first], false);
+          Box<false>(ops, narrow.get(), guard, b, boxes[first], false);
           continue;
         }
         for (int32_t i = bottom - 1; i >= top; --i) {
@@ -476,8 +465,8 @@ struct LaneWalker {
             const ClipBox& box = boxes[k];
             assert(!RectSpansOverlap(dst, x + box.left, y + top, box.right - box.left, bottom - top,
                                      src, sx + box.left, sy + top));
-            Row(ops, narrow.get(), guard, dst_row + 4 * box.left, src_row + 4 * box.left,
-                box.right - box.left);
+            Row<false>(ops, narrow.get(), guard, dst_row + 4 * box.left, src_row + 4 * box.left,
+                       box.right - box.left);
           }
         }
       }
@@ -509,14 +498,14 @@ struct LaneWalker {
           const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits);
           const bool last_changes =
               !ops.AllClear(last_s) &&
-              ops.template Merged<Op>(L::Load(dp + 4 * last), last_s, guard, &last_merged);
+              ops.template Merged<Op, false>(L::Load(dp + 4 * last), last_s, guard, &last_merged);
           for (int32_t j = 0; j < last; j += kPixels) {
             // A vector's bits lie within one word: the box starts at a word's first bit.
             const uint32_t bits = uint32_t(mask[j >> 6] >> (j & 63) & kLanes);
             if (bits == 0) continue;
             const V s = L::KeepLanes(L::Load(sp + 4 * j), bits);
             if (ops.AllClear(s)) continue;  // no covered pixel to draw
-            if (ops.template Merged<Op>(L::Load(dp + 4 * j), s, guard, &merged)) {
+            if (ops.template Merged<Op, false>(L::Load(dp + 4 * j), s, guard, &merged)) {
               L::Store(dp + 4 * j, merged);
             }
           }
