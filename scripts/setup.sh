@@ -25,6 +25,25 @@ package=(cmake ninja-build g++ g++-mingw-w64-i686 dpkg-dev file llvm zip)
 test+=("${package[@]}" lintian lld unzip)
 docs=(python3 python3-matplotlib python3-pil)
 
+# A mirror caught mid-sync fails an index or two for a while (a file of unexpected size); apt
+# keeps the lists it did fetch, which usually hold every package needed. So the update is tried a
+# few times, once per run, then the install goes ahead, and it is the install that fails if a
+# package is really out of reach.
+updated=
+update_lists() {
+  local attempt
+  for attempt in 1 2 3; do
+    apt-get update -qq >&2 && break
+    if ((attempt < 3)); then
+      echo "setup: apt-get update failed; trying again in 20 s" >&2
+      sleep 20
+    else
+      echo "setup: WARNING: apt-get update failed three times; installing from the lists it has" >&2
+    fi
+  done
+  updated=yes
+}
+
 # Installs the named packages that are missing.
 install() {
   local missing=() p
@@ -38,9 +57,12 @@ install() {
     exit 1
   fi
   if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      dpkg --add-architecture i386
+      updated=  # the lists must now be fetched for i386 too
+    fi
   fi
-  apt-get update -qq >&2
+  [ -n "$updated" ] || update_lists
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
     >&2
 }
@@ -55,16 +77,22 @@ register_qemu_i386() {
   printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' \
     > "$binfmt/register" 2>/dev/null
 }
+# The 32-bit packages can be out of reach while the amd64 ones are not: a mirror whose i386
+# security index is caught mid-sync leaves no i386 build of libraries that this machine already
+# has at their security version, and apt then finds wine32 uninstallable.
 setup_wine() {
-  install "${wine[@]}"
-  if register_qemu_i386 && [ -e "$binfmt/qemu-i386" ]; then
+  if ! install "${wine[@]}"; then
+    echo "setup: WARNING: cannot install 32-bit Wine (see apt's messages above); the Windows" \
+         "tests will run the 64-bit build under 64-bit Wine instead of the 32-bit DLL" >&2
+  elif register_qemu_i386 && [ -e "$binfmt/qemu-i386" ]; then
     echo wine32
+    return
   else
     echo "setup: WARNING: cannot register qemu-i386 with binfmt_misc; the Windows tests will run" \
          "the 64-bit build under 64-bit Wine instead of the 32-bit DLL" >&2
-    install "${wine64[@]}"
-    echo wine64
   fi
+  install "${wine64[@]}"
+  echo wine64
 }
 
 (($#)) || set -- build

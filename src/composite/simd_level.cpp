@@ -14,14 +14,14 @@ namespace {
 std::atomic<int> cpu_level{-1};
 std::atomic<int> test_cap{static_cast<int>(kTopSimdLevel)};
 
-#if MORVANE_X86_SIMD
+#if MORVANE_X86_WIDE_SIMD
 // Which register states the operating system saves across context switches (XCR0).
 uint64_t OsSavedStates() {
   uint32_t lo, hi;
   __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
   return uint64_t{hi} << 32 | lo;
 }
-#endif  // MORVANE_X86_SIMD
+#endif  // MORVANE_X86_WIDE_SIMD
 
 SimdLevel ProbeCpu() {
 #if MORVANE_X86_SIMD
