@@ -22,6 +22,7 @@ struct SceneLimits {
   int self_every;        // every n-th scene draws a bitmap onto itself
   bool sprites = false;  // alphas in runs, and every third destination opaque, as sprites meet
   int32_t min_w = 1;     // the smallest bitmap width
+  int32_t min_h = 1;     // and height
 };
 
 struct RandomScene {
@@ -30,12 +31,12 @@ struct RandomScene {
         family(seed % 2 ? Family::kRop : Family::kBlend),
         code(family == Family::kBlend ? uint32_t(Uni(0, 5)) : kRops[Uni(0, 6)]),
         fence(seed / 2 % 2 ? Fence::kStart : Fence::kEnd),
-        dst(Uni(limits.min_w, limits.max_w), Uni(1, limits.max_h), fence, seed * 7 + 1,
+        dst(Uni(limits.min_w, limits.max_w), Uni(limits.min_h, limits.max_h), fence, seed * 7 + 1,
             limits.sprites),
         self(seed % limits.self_every == 0),
         other(self ? nullptr
                    : std::make_unique<TwinBitmaps>(
-                         Uni(limits.min_w, limits.max_w), Uni(1, limits.max_h),
+                         Uni(limits.min_w, limits.max_w), Uni(limits.min_h, limits.max_h),
                          fence == Fence::kEnd ? Fence::kStart : Fence::kEnd, seed * 7 + 2,
                          limits.sprites)) {
     const int32_t dw = dst.lib.width(), dh = dst.lib.height();

@@ -243,7 +243,7 @@ struct LaneOps {
   // when nothing would change (every source pixel clear over a destination that is not opaque).
   // Over an opaque destination (a screen) the cheaper merge is exact for every source alpha, so
   // the source's alphas are not looked at: no branch there for sprites' edges to mispredict.
-  // kFull (a destination that is not opaque, the guard armed; see FullBox) gives every vector
+  // kFull (a destination that is not opaque, the guard armed; see OwnBox) gives every vector
   // whose source is not all clear the full merge, which is exact for any pixels.
   template <class Op, bool kFull>
   MORVANE_LANE_INLINE bool Merged(V d, V s, FloatGuard& guard, V* out) const {
@@ -283,6 +283,15 @@ MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* bottom_row, ptrdiff_t step
   }
 }
 
+// A box too large for the nearer caches reads its rows from memory. The merges' arithmetic fills
+// the processor's window only a few vectors ahead, too few misses at once to keep memory busy (the
+// full merge and MULTIPLY's reached half and two thirds of a plain copy's speed): asking for the
+// bytes this far ahead of the vector being merged lets the misses overlap the arithmetic. A
+// request past the end of a buffer is only a hint and never faults. Boxes that fit in cache do not
+// ask; there the requests would only take load slots.
+constexpr int32_t kFarAhead = 512;                // bytes ahead in both rows
+constexpr int64_t kFarPixels = int64_t{1} << 16;  // a 256 x 256 box and smaller stay near
+
 // The walks of lanes L. Rows shorter than L's vector take N's vectors when N is narrower (the
 // AVX-512 walks take AVX2's), and one L vector filled with their own pixels otherwise.
 template <class L, class N = L>
@@ -312,7 +321,7 @@ struct LaneWalker {
     // destination as it was, and stored last: the pixels both cover get the same bytes from
     // both. No pixel is merged by anything but a vector, and no branch depends on the width's
     // remainder.
-    template <bool kFull>
+    template <bool kFull, int32_t kAhead = 0>
     MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, uint8_t* dp, const uint8_t* sp,
                                         int32_t w) {
@@ -335,6 +344,10 @@ struct LaneWalker {
       const bool last_changes = ops.template Merged<Op, kFull>(
           L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
       for (int32_t j = 0; j < last; j += 4 * kPixels) {
+        if constexpr (kAhead > 0) {
+          _mm_prefetch(reinterpret_cast<const char*>(dp + j + kAhead), _MM_HINT_T0);
+          _mm_prefetch(reinterpret_cast<const char*>(sp + j + kAhead), _MM_HINT_T0);
+        }
         if (ops.template Merged<Op, kFull>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
           L::Store(dp + j, merged);
         }
@@ -346,7 +359,7 @@ struct LaneWalker {
     // why), asking first for the destination's lines where `prefetch` says so. The steps stop at
     // the top row: a pointer past it could lie beyond the buffer. Rows at most half a vector
     // wide go two to a merge where the lanes can hold them (glyph stems, thin lines).
-    template <bool kFull>
+    template <bool kFull, int32_t kAhead = 0>
     MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, const BlitViews& b, const ClipBox box,
                                         bool prefetch) {
@@ -396,23 +409,26 @@ struct LaneWalker {
         }
       }
       for (; i > 0; --i) {
-        Row<kFull>(ops, narrow, guard, dp, sp, w);
+        Row<kFull, kAhead>(ops, narrow, guard, dp, sp, w);
         if (i > 1) dp += dst_step, sp += src_step;
       }
     }
 
-    // A box at least a vector wide whose destination is not opaque where its walk begins, at the
-    // end of its bottom row: a layer with alpha rather than a screen. Every vector takes the full
-    // merge and only a clear source is looked for; the tests for the cheaper merges would cost
-    // more than they save. Out of line, with its own constants: inside Run they are read back from
-    // memory after every store, and a call there costs every other blit the registers it keeps.
-    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void FullBox(
+    // A blit of one box at least a vector wide that Run hands on whole: where the destination is
+    // not opaque where the walk begins, at the end of its bottom row (a layer with alpha rather
+    // than a screen), every vector takes the full merge and only a clear source is looked for,
+    // since the tests for the cheaper merges would cost more than they save; and a box too large
+    // for the nearer caches asks for its bytes ahead (see kFarAhead). Out of line, with its own
+    // constants: inside Run they are read back from memory after every store, and a call there
+    // costs every other blit the registers it keeps.
+    template <bool kFull, int32_t kAhead>
+    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void OwnBox(
         const BlitViews& b, const ClipBox box) {
       FloatGuard guard;
-      guard.Arm();
+      if constexpr (kFull) guard.Arm();
       const LaneOps<L> ops;
       const NarrowOps narrow(ops);
-      Box<true>(ops, narrow.get(), guard, b, box, true);
+      Box<kFull, kAhead>(ops, narrow.get(), guard, b, box, true);
       guard.Release();
     }
 
@@ -424,12 +440,15 @@ struct LaneWalker {
           return LaneWalker<N>::template Walk<Op>::Run(b, boxes, count);
         }
       }
-      // One box over a layer with alpha: see FullBox.
-      if (count == 1 && boxes[0].right - boxes[0].left >= kPixels &&
-          !L::AllOpaque(
-              L::Load(PixelAt(b.dst, b.x + boxes[0].right - kPixels, b.y + boxes[0].bottom - 1)),
-              L::AlphaBytes())) {
-        return FullBox(b, boxes[0]);
+      // One box over a layer with alpha, or too large for the caches: see OwnBox.
+      if (count == 1 && boxes[0].right - boxes[0].left >= kPixels) {
+        const ClipBox box = boxes[0];
+        const bool far = int64_t{box.right - box.left} * (box.bottom - box.top) > kFarPixels;
+        if (!L::AllOpaque(L::Load(PixelAt(b.dst, b.x + box.right - kPixels, b.y + box.bottom - 1)),
+                          L::AlphaBytes())) {
+          return far ? OwnBox<true, kFarAhead>(b, box) : OwnBox<true, 0>(b, box);
+        }
+        if (far) return OwnBox<false, kFarAhead>(b, box);
       }
       FloatGuard guard;
       const LaneOps<L> ops;

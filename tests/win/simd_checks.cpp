@@ -29,13 +29,18 @@ const char* ProcessorVectors() {
 }  // namespace
 
 // Random scenes as the native vector-level loop draws them, then rectangles 1 to 33 pixels wide
-// flush against the guard page at either end of both buffers.
+// flush against the guard page at either end of both buffers, then whole bitmaps too large for the
+// caches' nearer levels.
 WIN_GROUP(SimdScenes) {
   std::printf("processor offers vector walks up to: %s\n", ProcessorVectors());
-  for (uint32_t seed = 0; seed < 240 + 4 * 33; ++seed) {
-    const bool flush = seed >= 240;
-    morvane_test::RandomScene s(seed, {70, 4, 8, true, flush ? 40 : 1});
-    if (flush) s.FlushAgainstGuards(int32_t(1 + (seed - 240) / 4));
+  constexpr uint32_t kFlush = 240, kLarge = kFlush + 4 * 33;
+  for (uint32_t seed = 0; seed < kLarge + 4; ++seed) {
+    const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge;
+    morvane_test::RandomScene s(seed,
+                                large ? morvane_test::SceneLimits{300, 300, 8, true, 260, 260}
+                                      : morvane_test::SceneLimits{70, 4, 8, true, flush ? 40 : 1});
+    if (flush) s.FlushAgainstGuards(int32_t(1 + (seed - kFlush) / 4));
+    if (large) s.x = s.y = s.sx = s.sy = 0, s.w = s.h = 300;
     const int32_t got = t.Call(s.family == Family::kBlend ? "BlendBlt" : "RopBlt",
                                {A(s.dst.lib.desc()), I(s.x), I(s.y), I(s.w), I(s.h),
                                 A(s.src().lib.desc()), I(s.sx), I(s.sy), s.code});
