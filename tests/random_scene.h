@@ -7,6 +7,7 @@
 #ifndef MORVANE_TESTS_RANDOM_SCENE_H_
 #define MORVANE_TESTS_RANDOM_SCENE_H_
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -61,6 +62,14 @@ struct RandomScene {
     y = fence == Fence::kEnd ? 0 : dst.lib.height() - h;
     sx = fence == Fence::kEnd ? s.lib.width() - w - end_gap : 0;
     sy = fence == Fence::kEnd ? 0 : s.lib.height() - h;
+  }
+
+  // Both bitmaps whole, from their first pixel: with sides of a few hundred pixels, a blit too
+  // large for the nearer caches that ends at the guard page of one buffer or the other.
+  void WholeBitmaps() {
+    x = y = sx = sy = 0;
+    w = std::max(dst.lib.width(), src().lib.width());
+    h = std::max(dst.lib.height(), src().lib.height());
   }
 
   int Uni(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }

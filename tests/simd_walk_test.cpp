@@ -69,7 +69,7 @@ TEST(SimdBlits, RandomScenesMatchTheModelAtEveryLevel) {
         const int32_t k = int32_t(seed - kFlush);
         s.FlushAgainstGuards(1 + k / 8, k / 4 % 2 * 2 + k % 2);
       }
-      if (large) s.x = s.y = s.sx = s.sy = 0, s.w = s.h = 300;
+      if (large) s.WholeBitmaps();
       int32_t got;
       {
         ScopedSimdCap cap(level);

@@ -40,7 +40,7 @@ WIN_GROUP(SimdScenes) {
                                 large ? morvane_test::SceneLimits{300, 300, 8, true, 260, 260}
                                       : morvane_test::SceneLimits{70, 4, 8, true, flush ? 40 : 1});
     if (flush) s.FlushAgainstGuards(int32_t(1 + (seed - kFlush) / 4));
-    if (large) s.x = s.y = s.sx = s.sy = 0, s.w = s.h = 300;
+    if (large) s.WholeBitmaps();
     const int32_t got = t.Call(s.family == Family::kBlend ? "BlendBlt" : "RopBlt",
                                {A(s.dst.lib.desc()), I(s.x), I(s.y), I(s.w), I(s.h),
                                 A(s.src().lib.desc()), I(s.sx), I(s.sy), s.code});
