@@ -54,7 +54,10 @@ constexpr LevelWalks MakeLevelWalks() {
 extern const LevelWalks kReferenceWalks;
 
 // The walks for `level`, or null for kScalar (and for levels this build lacks).
-const LevelWalks* SimdWalksFor(SimdLevel level);
+extern const LevelWalks* const kSimdWalks[static_cast<int>(kTopSimdLevel) + 1];
+inline const LevelWalks* SimdWalksFor(SimdLevel level) {
+  return kSimdWalks[static_cast<int>(level)];
+}
 
 // The walks for a call: the vector walks of this processor's level when `apart`, i.e. when the
 // bytes the call reads from the source and the bytes it writes do not overlap; the reference
@@ -76,9 +79,27 @@ enum class OpFamily { kBlend, kRop };
 
 // The dispatcher behind the blits. The rectangle is already fitted and both views have pixels.
 // Looks the code up once, runs the selected operator's walk (chosen as above, for the whole
-// rectangle) and returns BLT_DONE, or returns BLT_BADOP and touches nothing.
-int32_t Composite(OpFamily family, const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                  const PixelView& src, int32_t sx, int32_t sy, uint32_t code);
+// rectangle) and returns BLT_DONE, or returns BLT_BADOP and touches nothing. Inline, so that an
+// export reaches the walk through one indirect call: a small sprite's whole blit costs little
+// more than the calls and their arguments would.
+inline int32_t Composite(OpFamily family, const PixelView& dst, int32_t x, int32_t y, int32_t w,
+                         int32_t h, const PixelView& src, int32_t sx, int32_t sy, uint32_t code) {
+  // Blend modes are their rows' indices; raster operation codes are compared exactly.
+  size_t row;
+  if (family == OpFamily::kBlend) {
+    if (code >= BlendOpList::kCount) return BLT_BADOP;
+    row = code;
+  } else {
+    const OpEntry* entry = FindOp(kRopOps, code);
+    if (entry == nullptr) return BLT_BADOP;
+    row = static_cast<size_t>(entry - kRopOps);
+  }
+  const LevelWalks& walks = WalksForCall(!RectSpansOverlap(dst, x, y, w, h, src, sx, sy));
+  const BoxWalk walk = family == OpFamily::kBlend ? walks.blend[row] : walks.rop[row];
+  const ClipBox whole{0, 0, w, h};
+  walk(BlitViews{dst, src, x, y, sx, sy}, &whole, 1);
+  return BLT_DONE;
+}
 
 inline int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                               const PixelView& src, int32_t sx, int32_t sy, uint32_t mode) {

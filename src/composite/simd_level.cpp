@@ -55,14 +55,23 @@ SimdLevel CpuSimdLevel() {
   return static_cast<SimdLevel>(level);
 }
 
-SimdLevel ActiveSimdLevel() {
+namespace simd_level_detail {
+
+std::atomic<int> active_level{-1};
+
+SimdLevel FindActiveLevel() {
   const int cpu = static_cast<int>(CpuSimdLevel());
   const int cap = test_cap.load(std::memory_order_relaxed);
-  return static_cast<SimdLevel>(cpu < cap ? cpu : cap);
+  const int level = cpu < cap ? cpu : cap;
+  active_level.store(level, std::memory_order_relaxed);
+  return static_cast<SimdLevel>(level);
 }
+
+}  // namespace simd_level_detail
 
 void CapSimdLevelForTesting(SimdLevel cap) {
   test_cap.store(static_cast<int>(cap), std::memory_order_relaxed);
+  simd_level_detail::FindActiveLevel();
 }
 
 const char* SimdLevelName(SimdLevel level) {

@@ -2,6 +2,8 @@
 #ifndef MORVANE_COMPOSITE_SIMD_LEVEL_H_
 #define MORVANE_COMPOSITE_SIMD_LEVEL_H_
 
+#include <atomic>
+
 // The vector walks use GCC/Clang intrinsics and target attributes on x86; every other compiler or
 // processor builds the scalar walks only.
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -29,8 +31,19 @@ constexpr SimdLevel kTopSimdLevel = SimdLevel::kAvx512;
 // this build has. The first call asks the processor; later calls read the answer.
 SimdLevel CpuSimdLevel();
 
-// The level the dispatchers use: the processor's, lowered by any test cap.
-SimdLevel ActiveSimdLevel();
+namespace simd_level_detail {
+// The level the dispatchers use, -1 until the first call has probed the processor.
+extern std::atomic<int> active_level;
+// Probes the processor, stores the level the dispatchers use and returns it.
+SimdLevel FindActiveLevel();
+}  // namespace simd_level_detail
+
+// The level the dispatchers use: the processor's, lowered by any test cap. Inline and one load
+// once the first call has probed: every blit asks.
+inline SimdLevel ActiveSimdLevel() {
+  const int level = simd_level_detail::active_level.load(std::memory_order_relaxed);
+  return level >= 0 ? static_cast<SimdLevel>(level) : simd_level_detail::FindActiveLevel();
+}
 
 // Test-only: caps the level the dispatchers use (kScalar forces the reference walks); kTopSimdLevel
 // lifts the cap. Not exported, and nothing in the library calls it.
