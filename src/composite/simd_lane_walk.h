@@ -274,12 +274,20 @@ MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* bottom_row, ptrdiff_t step
                                        int32_t rows) {
   const int32_t bytes = 4 * w;
   if (int64_t{bytes} * rows > 4 * 64 * 64) return;  // 64 x 64 pixels at most
-  const char* row = reinterpret_cast<const char*>(bottom_row);
+  // Every line a row touches: the ones its first and last bytes lie in, and one per 64 bytes
+  // between them. A row of 16 pixels or fewer (the commonest sprites) has no lines between.
+  const char* const first = reinterpret_cast<const char*>(bottom_row);
+  if (bytes <= 64) {
+    for (int32_t i = 0; i < rows; ++i) {
+      _mm_prefetch(first + i * step, _MM_HINT_T0);
+      _mm_prefetch(first + i * step + bytes - 1, _MM_HINT_T0);
+    }
+    return;
+  }
   for (int32_t i = 0; i < rows; ++i) {
-    // Every line the row touches: one per 64 bytes from its start, and the one its end lies in.
+    const char* const row = first + i * step;
     for (int32_t j = 0; j < bytes; j += 64) _mm_prefetch(row + j, _MM_HINT_T0);
     _mm_prefetch(row + bytes - 1, _MM_HINT_T0);
-    if (i + 1 < rows) row += step;
   }
 }
 
@@ -355,10 +363,10 @@ struct LaneWalker {
       if (last_changes) L::Store(dp + last, last_merged);
     }
 
-    // The rows of one box by pointer steps, from the bottom row up (the band walk below says
-    // why), asking first for the destination's lines where `prefetch` says so. The steps stop at
-    // the top row: a pointer past it could lie beyond the buffer. Rows at most half a vector
-    // wide go two to a merge where the lanes can hold them (glyph stems, thin lines).
+    // The rows of one box, from the bottom row up (the band walk below says why), asking first
+    // for the destination's lines where `prefetch` says so. No pointer is made past the top row:
+    // it could lie beyond the buffer. Rows at most half a vector wide go two to a merge where the
+    // lanes can hold them (glyph stems, thin lines).
     template <bool kFull, int32_t kAhead = 0>
     MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, const BlitViews& b, const ClipBox box,
@@ -408,9 +416,34 @@ struct LaneWalker {
           return;
         }
       }
-      for (; i > 0; --i) {
-        Row<kFull, kAhead>(ops, narrow, guard, dp, sp, w);
-        if (i > 1) dp += dst_step, sp += src_step;
+      // Rows of two vectors at most (16-pixel sprites on AVX2): over an opaque destination both
+      // vectors of a row are tested at once and merged without Row's loop; a row that is not wholly
+      // opaque goes through Row. The second vector ends where the row ends and may overlap the
+      // first; both are merged from the destination as it was, so the pixels they share get the
+      // same bytes from both.
+      if constexpr (!kFull) {
+        if (w > kPixels && w <= 2 * kPixels) {
+          const int32_t last = 4 * (w - kPixels);
+          for (ptrdiff_t to = 0, from = 0; i > 0; --i, to += dst_step, from += src_step) {
+            uint8_t* const d = dp + to;
+            const uint8_t* const s = sp + from;
+            const V d0 = L::Load(d), d1 = L::Load(d + last);
+            if (L::AllOpaque(L::And(d0, d1), ops.alphas)) {
+              const V s0 = L::Load(s), s1 = L::Load(s + last);
+              const V m0 = ops.template MergeOverOpaque<Op>(d0, s0, ops.Apply(Op{}, d0, s0));
+              L::Store(d + last, ops.template MergeOverOpaque<Op>(d1, s1, ops.Apply(Op{}, d1, s1)));
+              L::Store(d, m0);
+            } else {
+              Row<kFull, kAhead>(ops, narrow, guard, d, s, w);
+            }
+          }
+          return;
+        }
+      }
+      // The offsets from the first row may run past the last one; only rows in the box are
+      // reached through them.
+      for (ptrdiff_t to = 0, from = 0; i > 0; --i, to += dst_step, from += src_step) {
+        Row<kFull, kAhead>(ops, narrow, guard, dp + to, sp + from, w);
       }
     }
 
