@@ -416,32 +416,28 @@ struct LaneWalker {
           return;
         }
       }
-      // Rows of two vectors at most (16-pixel sprites on AVX2): over an opaque destination both
-      // vectors of a row are tested at once and merged without Row's loop; a row that is not wholly
-      // opaque goes through Row. The second vector ends where the row ends and may overlap the
-      // first; both are merged from the destination as it was, so the pixels they share get the
-      // same bytes from both.
-      if constexpr (!kFull) {
-        if (w > kPixels && w <= 2 * kPixels) {
-          const int32_t last = 4 * (w - kPixels);
-          for (ptrdiff_t to = 0, from = 0; i > 0; --i, to += dst_step, from += src_step) {
-            uint8_t* const d = dp + to;
-            const uint8_t* const s = sp + from;
-            const V d0 = L::Load(d), d1 = L::Load(d + last);
-            if (L::AllOpaque(L::And(d0, d1), ops.alphas)) {
-              const V s0 = L::Load(s), s1 = L::Load(s + last);
-              const V m0 = ops.template MergeOverOpaque<Op>(d0, s0, ops.Apply(Op{}, d0, s0));
-              L::Store(d + last, ops.template MergeOverOpaque<Op>(d1, s1, ops.Apply(Op{}, d1, s1)));
-              L::Store(d, m0);
-            } else {
-              Row<kFull, kAhead>(ops, narrow, guard, d, s, w);
-            }
-          }
-          return;
+      // Rows of two vectors at most (16-pixel sprites on AVX2) over an opaque destination are
+      // tested once for both vectors and merged without Row's loop, up to the first row that is
+      // not wholly opaque; from there on every row goes through Row. The second vector ends where
+      // the row ends and may overlap the first; both are merged from the destination as it was,
+      // so the pixels they share get the same bytes from both. The offsets from a row may run
+      // past the last one; only rows in the box are reached through them.
+      if (!kFull && w > kPixels && w <= 2 * kPixels) {
+        const int32_t last = 4 * (w - kPixels);
+        ptrdiff_t to = 0, from = 0;
+        for (; i > 0; --i, to += dst_step, from += src_step) {
+          uint8_t* const d = dp + to;
+          const uint8_t* const s = sp + from;
+          const V d0 = L::Load(d), d1 = L::Load(d + last);
+          if (!L::AllOpaque(L::And(d0, d1), ops.alphas)) break;
+          const V s0 = L::Load(s), s1 = L::Load(s + last);
+          const V m0 = ops.template MergeOverOpaque<Op>(d0, s0, ops.Apply(Op{}, d0, s0));
+          L::Store(d + last, ops.template MergeOverOpaque<Op>(d1, s1, ops.Apply(Op{}, d1, s1)));
+          L::Store(d, m0);
         }
+        if (i == 0) return;
+        dp += to, sp += from;  // the first row that was not wholly opaque
       }
-      // The offsets from the first row may run past the last one; only rows in the box are
-      // reached through them.
       for (ptrdiff_t to = 0, from = 0; i > 0; --i, to += dst_step, from += src_step) {
         Row<kFull, kAhead>(ops, narrow, guard, dp + to, sp + from, w);
       }
