@@ -348,6 +348,21 @@ struct LaneWalker {
         return;
       }
       const int32_t last = 4 * (w - kPixels);
+      // A row of more than one vector and at most two (a 16-pixel sprite's on AVX2) over an opaque
+      // destination: one test for both vectors, and no loop. Both are merged from the destination
+      // as it was before either is stored, as above.
+      if constexpr (!kFull) {
+        if (w > kPixels && w <= 2 * kPixels) {
+          const V d0 = L::Load(dp), d1 = L::Load(dp + last);
+          if (L::AllOpaque(L::And(d0, d1), ops.alphas)) {
+            const V s0 = L::Load(sp), s1 = L::Load(sp + last);
+            const V m0 = ops.template MergeOverOpaque<Op>(d0, s0, ops.Apply(Op{}, d0, s0));
+            L::Store(dp + last, ops.template MergeOverOpaque<Op>(d1, s1, ops.Apply(Op{}, d1, s1)));
+            L::Store(dp, m0);
+            return;
+          }
+        }
+      }
       V last_merged, merged;
       const bool last_changes = ops.template Merged<Op, kFull>(
           L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
@@ -416,28 +431,8 @@ struct LaneWalker {
           return;
         }
       }
-      // Rows of two vectors at most (16-pixel sprites on AVX2) over an opaque destination are
-      // tested once for both vectors and merged without Row's loop, up to the first row that is
-      // not wholly opaque; from there on every row goes through Row. The second vector ends where
-      // the row ends and may overlap the first; both are merged from the destination as it was,
-      // so the pixels they share get the same bytes from both. The offsets from a row may run
-      // past the last one; only rows in the box are reached through them.
-      if (!kFull && w > kPixels && w <= 2 * kPixels) {
-        const int32_t last = 4 * (w - kPixels);
-        ptrdiff_t to = 0, from = 0;
-        for (; i > 0; --i, to += dst_step, from += src_step) {
-          uint8_t* const d = dp + to;
-          const uint8_t* const s = sp + from;
-          const V d0 = L::Load(d), d1 = L::Load(d + last);
-          if (!L::AllOpaque(L::And(d0, d1), ops.alphas)) break;
-          const V s0 = L::Load(s), s1 = L::Load(s + last);
-          const V m0 = ops.template MergeOverOpaque<Op>(d0, s0, ops.Apply(Op{}, d0, s0));
-          L::Store(d + last, ops.template MergeOverOpaque<Op>(d1, s1, ops.Apply(Op{}, d1, s1)));
-          L::Store(d, m0);
-        }
-        if (i == 0) return;
-        dp += to, sp += from;  // the first row that was not wholly opaque
-      }
+      // The offsets from a row may run past the last one; only rows in the box are reached through
+      // them.
       for (ptrdiff_t to = 0, from = 0; i > 0; --i, to += dst_step, from += src_step) {
         Row<kFull, kAhead>(ops, narrow, guard, dp + to, sp + from, w);
       }
