@@ -21,7 +21,7 @@ namespace morvane_test {
 struct SceneLimits {
   int32_t max_w, max_h;  // the largest bitmap sides
   int self_every;        // every n-th scene draws a bitmap onto itself
-  bool sprites = false;  // alphas in runs, and every third destination opaque, as sprites meet
+  bool sprites = false;  // alphas in runs; destinations opaque, whole or around a layer
   int32_t min_w = 1;     // the smallest bitmap width
   int32_t min_h = 1;     // and height
 };
@@ -45,9 +45,16 @@ struct RandomScene {
     w = Uni(-2, limits.max_w + 3), h = Uni(-2, limits.max_h + 3);
     sx = Uni(-8, limits.max_w + 2), sy = Uni(-8, limits.max_h + 2);
     if (self && seed % 3 == 0) sx = x + Uni(-2, 2), sy = y + Uni(-2, 2);  // near-overlap shifts
-    if (limits.sprites && seed % 3 == 0) {
-      dst.lib.MakeOpaque();
-      dst.ref.MakeOpaque();
+    // A screen; or, every other time, a screen with a layer's rectangle on it, so that the rows
+    // of one blit, and the vectors of one row, may meet both.
+    if (limits.sprites && seed % 3 != 2) {
+      int32_t left = 0, top = 0, right = 0, bottom = 0;
+      if (seed % 3 == 1) {
+        left = Uni(0, dw - 1), top = Uni(0, dh - 1);
+        right = Uni(left + 1, dw), bottom = Uni(top + 1, dh);
+      }
+      dst.lib.MakeOpaque(left, top, right, bottom);
+      dst.ref.MakeOpaque(left, top, right, bottom);
     }
     src_before = src().lib.Snapshot();
   }

@@ -53,23 +53,27 @@ TEST(SimdDispatch, SpansOverlapOnlyWhenTheyShareAByte) {
 // meet their shortcuts beside their full arithmetic, opaque destinations; then rectangles 1 to 33
 // pixels wide flush against the guard page at either end of both buffers, so that a tail that
 // reads or writes one pixel too many faults, and 0 to 3 pixels short of the end one, where a
-// narrow row loaded as a whole vector reads up to the page. Last, whole bitmaps too large for the
-// caches' nearer levels, which the walks read ahead of themselves, up to the guard page.
+// narrow row loaded as a whole vector reads up to the page. Then whole bitmaps too large for the
+// caches' nearer levels, which the walks read ahead of themselves, up to the guard page. Last,
+// whole bitmaps 9 to 16 pixels wide (sprites' rows, two vectors of eight at most) on screens with
+// a layer's rectangle on them, so that one row's two vectors meet both.
 TEST(SimdBlits, RandomScenesMatchTheModelAtEveryLevel) {
   std::vector<SimdLevel> levels = VectorLevels();
   levels.insert(levels.begin(), SimdLevel::kScalar);
-  constexpr uint32_t kFlush = 400, kLarge = kFlush + 8 * 33;
+  constexpr uint32_t kFlush = 400, kLarge = kFlush + 8 * 33, kNarrow = kLarge + 12;
   for (SimdLevel level : levels) {
     SCOPED_TRACE(morvane::SimdLevelName(level));
-    for (uint32_t seed = 0; seed < kLarge + 12; ++seed) {
-      const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge;
-      RandomScene s(seed, large ? SceneLimits{300, 300, 5, true, 260, 260}
-                                : SceneLimits{72, 6, 5, true, flush ? 40 : 1});
+    for (uint32_t seed = 0; seed < kNarrow + 300; ++seed) {
+      const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge && seed < kNarrow;
+      const bool narrow = seed >= kNarrow;
+      RandomScene s(seed, large    ? SceneLimits{300, 300, 5, true, 260, 260}
+                          : narrow ? SceneLimits{16, 8, 5, true, 9}
+                                   : SceneLimits{72, 6, 5, true, flush ? 40 : 1});
       if (flush) {  // eight seeds a width: both fences (they alternate every two seeds), gaps 0-3
         const int32_t k = int32_t(seed - kFlush);
         s.FlushAgainstGuards(1 + k / 8, k / 4 % 2 * 2 + k % 2);
       }
-      if (large) s.WholeBitmaps();
+      if (large || narrow) s.WholeBitmaps();
       int32_t got;
       {
         ScopedSimdCap cap(level);

@@ -88,8 +88,13 @@ void HostBitmap::FillRandomRuns(std::mt19937& rng) {
   }
 }
 
-void HostBitmap::MakeOpaque() {
-  for (size_t i = 3; i < buffer_bytes(); i += 4) pixels_[i] = 255;
+void HostBitmap::MakeOpaque(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  for (int32_t y = 0; y < height(); ++y) {
+    for (int32_t x = 0; x < width(); ++x) {
+      if (x >= left && x < right && y >= top && y < bottom) continue;
+      pixels_[(size_t(height() - 1 - y) * size_t(width()) + size_t(x)) * 4 + 3] = 255;
+    }
+  }
 }
 
 }  // namespace morvane_test

@@ -71,8 +71,9 @@ class HostBitmap {
   // As FillRandom, then sets the alphas in runs of 1..40 pixels: all 0, all 255, or left mixed,
   // so that the vector walks meet their shortcuts and their full arithmetic side by side.
   void FillRandomRuns(std::mt19937& rng);
-  // Sets every alpha to 255, as on a screen.
-  void MakeOpaque();
+  // Sets every alpha to 255, as on a screen: every pixel's, or those outside the rectangle
+  // [left, right) x [top, bottom) when one is given, a layer with alpha lying on the screen.
+  void MakeOpaque(int32_t left = 0, int32_t top = 0, int32_t right = 0, int32_t bottom = 0);
 
  private:
   GuardedBlock records_;

@@ -30,17 +30,19 @@ const char* ProcessorVectors() {
 
 // Random scenes as the native vector-level loop draws them, then rectangles 1 to 33 pixels wide
 // flush against the guard page at either end of both buffers, then whole bitmaps too large for the
-// caches' nearer levels.
+// caches' nearer levels, then whole bitmaps 9 to 16 pixels wide on screens with a layer on them.
 WIN_GROUP(SimdScenes) {
   std::printf("processor offers vector walks up to: %s\n", ProcessorVectors());
-  constexpr uint32_t kFlush = 240, kLarge = kFlush + 4 * 33;
-  for (uint32_t seed = 0; seed < kLarge + 4; ++seed) {
-    const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge;
-    morvane_test::RandomScene s(seed,
-                                large ? morvane_test::SceneLimits{300, 300, 8, true, 260, 260}
-                                      : morvane_test::SceneLimits{70, 4, 8, true, flush ? 40 : 1});
+  constexpr uint32_t kFlush = 240, kLarge = kFlush + 4 * 33, kNarrow = kLarge + 4;
+  for (uint32_t seed = 0; seed < kNarrow + 60; ++seed) {
+    const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge && seed < kNarrow;
+    const bool narrow = seed >= kNarrow;
+    morvane_test::RandomScene s(
+        seed, large    ? morvane_test::SceneLimits{300, 300, 8, true, 260, 260}
+              : narrow ? morvane_test::SceneLimits{16, 8, 8, true, 9}
+                       : morvane_test::SceneLimits{70, 4, 8, true, flush ? 40 : 1});
     if (flush) s.FlushAgainstGuards(int32_t(1 + (seed - kFlush) / 4));
-    if (large) s.WholeBitmaps();
+    if (large || narrow) s.WholeBitmaps();
     const int32_t got = t.Call(s.family == Family::kBlend ? "BlendBlt" : "RopBlt",
                                {A(s.dst.lib.desc()), I(s.x), I(s.y), I(s.w), I(s.h),
                                 A(s.src().lib.desc()), I(s.sx), I(s.sy), s.code});
