@@ -15,8 +15,9 @@
 //   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
 //   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
 //   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
+//   AlphaBothHalves(s)                  each pixel's alpha in both 16-bit halves of its lane
 //   Zero, And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI16, CmpEqI16,
-//   CmpEqI32, AddI32, SubI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
+//   CmpEqI32, AddI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
 //   Weight(num, a)                      trunc(num / a) per 32-bit lane, through float; 0x80000000
 //                                       where a is 0
 //   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
@@ -119,7 +120,7 @@ MORVANE_LANE_INLINE V Hidden(V v) {
 template <class L>
 struct LaneOps {
   using V = typename L::V;
-  const V alphas, low, greens, colours, one, magic, full;
+  const V alphas, low, greens, colours, one, magic;
 
   MORVANE_LANE_INLINE LaneOps()
       : alphas(Hidden(L::AlphaBytes())),      // 0xFF in every alpha byte
@@ -127,8 +128,7 @@ struct LaneOps {
         greens(Hidden(L::Set32(0xFF00))),     // the green byte of every pixel
         colours(Hidden(L::Set32(0xFFFFFF))),  // every byte but the alpha byte
         one(Hidden(L::Set16(1))),
-        magic(Hidden(L::Set16(0x8081))),  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
-        full(Hidden(L::Set32(255))) {}
+        magic(Hidden(L::Set16(0x8081))) {}  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
 
   // Each 16-bit lane's product, at most 65025, divided by 255 as (p * 0x8081) >> 23.
   MORVANE_LANE_INLINE V Div255(V p) const { return L::SrliI16(L::MulhiU16(p, magic), 7); }
@@ -209,12 +209,17 @@ struct LaneOps {
   // simd_walks.h. The guard must be armed first.
   template <Way way>
   MORVANE_LANE_INLINE V FullMerge(V d, V s, V x) const {
-    const V sa = L::SrliI32(s, 24), da = L::SrliI32(d, 24);
-    // a = da * (255 - sa) / 255 + sa, in the low 16-bit half of each pixel's lane.
-    const V kept = L::MulloI16(da, L::SubI32(full, sa));
-    const V a = L::AddI32(Div255(kept), sa);
-    // W = trunc((sa * 65536 + a) / a); where a is 0 its low half is 0 and bit 16 clear.
-    const V weight = L::Weight(L::Or(L::SlliI32(sa, 16), a), a);
+    // a = da * (255 - sa) / 255 + sa. The product is made where the alpha bytes lie, in the high
+    // 16-bit half of each pixel's lane, each byte times 256 so that a multiply-high gives it; the
+    // low half is 0 there, so one shift of the whole lane takes the quotient down from the high
+    // half. Each vector's time is set by this chain, up to the division, more than by its count of
+    // instructions: shifting and subtracting the alphas first, then multiplying, took a step more.
+    const V kept = L::MulhiU16(L::AndNot(s, alphas), L::And(d, alphas));
+    const V quotient = L::SrliI32(L::MulhiU16(kept, magic), 23);
+    const V a = L::AddI32(quotient, L::SrliI32(s, 24));
+    // W = trunc((sa * 65536 + a) / a); where a is 0 its low half is 0 and bit 16 clear. The
+    // numerator is the same sum as a, with sa in the high half too.
+    const V weight = L::Weight(L::AddI32(quotient, L::AlphaBothHalves(s)), a);
     const V weights = L::LowHalfTwice(weight);
     const Gap<way> gap(d, x);
     // Each channel's step, (|X - d| * W) >> 16, from a 16-bit multiply-high. The even bytes (blue,

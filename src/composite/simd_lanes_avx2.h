@@ -95,7 +95,6 @@ struct Avx2Lanes {
   MORVANE_AVX2_TARGET static V SubsU8(V a, V b) { return _mm256_subs_epu8(a, b); }
   MORVANE_AVX2_TARGET static V MinU8(V a, V b) { return _mm256_min_epu8(a, b); }
   MORVANE_AVX2_TARGET static V AddI32(V a, V b) { return _mm256_add_epi32(a, b); }
-  MORVANE_AVX2_TARGET static V SubI32(V a, V b) { return _mm256_sub_epi32(a, b); }
   MORVANE_AVX2_TARGET static V MulloI16(V a, V b) { return _mm256_mullo_epi16(a, b); }
   MORVANE_AVX2_TARGET static V MulhiU16(V a, V b) { return _mm256_mulhi_epu16(a, b); }
   MORVANE_AVX2_TARGET static V SrliI16(V a, int n) { return _mm256_srli_epi16(a, n); }
@@ -117,6 +116,11 @@ struct Avx2Lanes {
                             7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15));
   }
   MORVANE_AVX2_TARGET static V AddI16(V a, V b) { return _mm256_add_epi16(a, b); }
+  MORVANE_AVX2_TARGET static V AlphaBothHalves(V s) {
+    return _mm256_shuffle_epi8(
+        s, _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3,
+                            -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1));
+  }
   MORVANE_AVX2_TARGET static V Zero() { return _mm256_setzero_si256(); }
   MORVANE_AVX2_TARGET static V CmpEqI16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
   MORVANE_AVX2_TARGET static V CmpEqI32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }

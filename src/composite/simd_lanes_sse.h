@@ -98,7 +98,6 @@ struct SseByteLanes {
   MORVANE_SSE2_TARGET static V CmpEqI16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
   MORVANE_SSE2_TARGET static V CmpEqI32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
   MORVANE_SSE2_TARGET static V AddI32(V a, V b) { return _mm_add_epi32(a, b); }
-  MORVANE_SSE2_TARGET static V SubI32(V a, V b) { return _mm_sub_epi32(a, b); }
   MORVANE_SSE2_TARGET static V MulloI16(V a, V b) { return _mm_mullo_epi16(a, b); }
   MORVANE_SSE2_TARGET static V MulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
   MORVANE_SSE2_TARGET static V SrliI16(V a, int n) { return _mm_srli_epi16(a, n); }

@@ -15,7 +15,9 @@
 //
 // New alpha. a = da * (255 - sa) / 255 + sa. The product is at most 65025 and fits 16 bits, and
 // x / 255 == (x * 0x8081) >> 23 for every x in 0..65025 (checked exhaustively in the tests), which
-// a 16-bit "multiply high" and a shift of 7 compute.
+// a 16-bit "multiply high" and a shift compute. Both alpha bytes are multiplied where they lie, in
+// the high 16-bit half of the pixel's lane: (255 - sa) * 256 times da * 256, multiplied high, is
+// the product itself, and the low half stays 0, so a 32-bit shift by 16 + 7 leaves the quotient.
 //
 // Colour step. c' = d + trunc((X - d) * sa / a). Truncation toward zero makes the step's size
 // floor(|X - d| * sa / a), taken toward X. Each pixel gets one weight

@@ -59,7 +59,6 @@ struct Avx512Lanes {
     return _mm512_movm_epi16(_mm512_cmpeq_epi16_mask(a, b));
   }
   MORVANE_LANE_TARGET static V AddI32(V a, V b) { return _mm512_add_epi32(a, b); }
-  MORVANE_LANE_TARGET static V SubI32(V a, V b) { return _mm512_sub_epi32(a, b); }
   MORVANE_LANE_TARGET static V MulloI16(V a, V b) { return _mm512_mullo_epi16(a, b); }
   MORVANE_LANE_TARGET static V MulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
   MORVANE_LANE_TARGET static V SrliI16(V a, int n) { return _mm512_srli_epi16(a, n); }
@@ -73,6 +72,10 @@ struct Avx512Lanes {
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
     return _mm512_shuffle_epi8(w,
                                _mm512_set4_epi32(0x0D0C0D0C, 0x09080908, 0x05040504, 0x01000100));
+  }
+  MORVANE_LANE_TARGET static V AlphaBothHalves(V s) {
+    return _mm512_shuffle_epi8(s,
+                               _mm512_set4_epi32(0x800F800F, 0x800B800B, 0x80078007, 0x80038003));
   }
   MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
     return _mm512_shuffle_epi8(s,

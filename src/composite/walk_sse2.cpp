@@ -33,6 +33,11 @@ struct Sse2Lanes : SseByteLanes {
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(w, 0xA0), 0xA0);
   }
+  // The shift is the one the full merge makes for sa, which the compiler shares.
+  MORVANE_LANE_TARGET static V AlphaBothHalves(V s) {
+    const V alpha = _mm_srli_epi32(s, 24);
+    return _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
+  }
   MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
     const V alpha = _mm_srli_epi32(s, 24);
     const V twice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 8));

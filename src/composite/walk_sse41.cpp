@@ -24,6 +24,10 @@ struct Sse41Lanes : SseByteLanes {
   MORVANE_LANE_TARGET static V LowHalfTwice(V w) {
     return _mm_shuffle_epi8(w, _mm_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13));
   }
+  MORVANE_LANE_TARGET static V AlphaBothHalves(V s) {
+    return _mm_shuffle_epi8(
+        s, _mm_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1));
+  }
   MORVANE_LANE_TARGET static V AlphaBothBytes(V s) {
     return _mm_shuffle_epi8(s,
                             _mm_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15));
