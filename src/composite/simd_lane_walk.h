@@ -26,6 +26,9 @@
 //   XWhereExact(w, x, moved)            x in the pixels whose w has bit 16 set, moved elsewhere
 //   kFullStepToX                        whether the full merge reaches X by a step rather than by
 //                                       XWhereExact where X may lie either way (see Merge)
+//   kOpaqueSelectsX, XWhereOpaque(w,    whether the merge over an opaque destination takes X by
+//   x, moved)                           XWhereOpaque where X lies one way: x in the pixels whose
+//                                       w is 0, moved elsewhere
 //   kPairsRows, LoadRowPair(p, q, w),   whether a box of rows at most half a vector wide takes
 //   StoreRowPair(p, q, v, w)            two rows to a vector, and the loads and stores that do it
 //   WithAlphas(colour, a)               the alpha bytes of a and the other bytes of colour
@@ -198,11 +201,19 @@ struct LaneOps {
     const Gap<way> gap(d, x);
     const V even_q = L::MulhiU16(L::And(gap.size, low), w);
     const V odd_q = L::MulhiU16(L::And(gap.size, greens), w);
-    // sa == 255: w wraps to 0, and the step is made the whole way to X.
-    V step = L::Or(L::EvenOddBytes(even_q, odd_q), L::CmpEqI16(w, L::Zero()));
-    if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
-    if constexpr (kKeepsOpaqueAlpha<Op>) return gap.Move(d, step);
-    return L::Or(gap.Move(d, step), alphas);
+    // sa == 255: w wraps to 0, and the colour is X itself. Where X lies one way from d and the
+    // lanes blend bytes in one instruction, X is selected; otherwise the step is made all ones
+    // and cut at X.
+    V moved;
+    if constexpr (way != Way::kEither && L::kOpaqueSelectsX) {
+      moved = L::XWhereOpaque(w, x, gap.Move(d, L::EvenOddBytes(even_q, odd_q)));
+    } else {
+      V step = L::Or(L::EvenOddBytes(even_q, odd_q), L::CmpEqI16(w, L::Zero()));
+      if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
+      moved = gap.Move(d, step);
+    }
+    if constexpr (kKeepsOpaqueAlpha<Op>) return moved;
+    return L::Or(moved, alphas);
   }
 
   // kPixels full merges, given X for every byte. The arithmetic and its proof are described in

@@ -19,6 +19,7 @@ struct Avx2Lanes {
   static constexpr int32_t kPixels = 8;
   static constexpr bool kFullStepToX = true;  // measured faster than the blend that selects X
   static constexpr bool kPairsRows = true;    // see LoadRowPair
+  static constexpr bool kOpaqueSelectsX = true;
 
   MORVANE_AVX2_TARGET static V Load(const uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const V*>(p));
@@ -132,6 +133,9 @@ struct Avx2Lanes {
     const __m256 exact = _mm256_castsi256_ps(_mm256_slli_epi32(w, 15));
     return _mm256_castps_si256(
         _mm256_blendv_ps(_mm256_castsi256_ps(moved), _mm256_castsi256_ps(x), exact));
+  }
+  MORVANE_AVX2_TARGET static V XWhereOpaque(V w, V x, V moved) {
+    return _mm256_blendv_epi8(moved, x, _mm256_cmpeq_epi16(w, _mm256_setzero_si256()));
   }
   MORVANE_AVX2_TARGET static V WithAlphas(V colour, V a) {
     return _mm256_blendv_epi8(colour, a, AlphaBytes());

@@ -26,6 +26,7 @@ struct Avx512Lanes {
   static constexpr int32_t kPixels = 16;
   static constexpr bool kFullStepToX = false;  // a masked move selects X in one step
   static constexpr bool kPairsRows = false;    // boxes this narrow take the AVX2 walks (see Box)
+  static constexpr bool kOpaqueSelectsX = true;
 
   MORVANE_LANE_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
   MORVANE_LANE_TARGET static void Store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
@@ -86,6 +87,9 @@ struct Avx512Lanes {
   }
   MORVANE_LANE_TARGET static V XWhereExact(V w, V x, V moved) {
     return _mm512_mask_mov_epi32(moved, _mm512_cmpgt_epi32_mask(w, _mm512_set1_epi32(0xFFFF)), x);
+  }
+  MORVANE_LANE_TARGET static V XWhereOpaque(V w, V x, V moved) {
+    return _mm512_mask_mov_epi16(moved, _mm512_cmpeq_epi16_mask(w, _mm512_setzero_si512()), x);
   }
   MORVANE_LANE_TARGET static V WithAlphas(V colour, V a) {
     return _mm512_mask_mov_epi8(colour, 0x8888888888888888ull, a);
