@@ -74,8 +74,18 @@ want=$(printf 'undecorate:%s\n' $stdcall | xargs)
 echo "artifacts: both import libraries name the six stdcall exports"
 
 # lintian, pedantic and experimental tags included, finds nothing but what README.md explains.
+# Its spelling check reads every run of printable bytes in the library as text, machine code too;
+# a word it finds only in the code is instructions that happen to spell it, and any change to the
+# walks can make or unmake one, so only words the library holds outside its code count.
 explained="I: libmorvane0: no-symbols-control-file
 W: libmorvane0: maintscript-calls-ldconfig"
-tags=$(lintian --allow-root --pedantic -I -E "$runtime" "$dev" | awk '{print $1, $2, $3}' | sort -u)
+objcopy --remove-section=.text "$(ls "$scratch"/root/usr/lib/*/libmorvane.so.*.*)" "$scratch/no-code"
+tags=$(lintian --allow-root --pedantic -I -E "$runtime" "$dev" |
+       while read -r severity package tag word rest; do
+         if [ "$tag" = spelling-error-in-binary ] && ! strings -a "$scratch/no-code" | grep -qF "$word"
+         then continue
+         fi
+         echo "$severity $package $tag"
+       done | sort -u)
 [ "$tags" = "$explained" ] || { printf 'lintian:\n%s\n' "$tags" >&2; fail "lintian's tags changed"; }
 echo "artifacts: lintian reports only the explained tags"
