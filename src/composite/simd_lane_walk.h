@@ -204,11 +204,11 @@ struct LaneOps {
     // sa == 255: w wraps to 0, and the colour is X itself. Where X lies one way from d and the
     // lanes blend bytes in one instruction, X is selected; otherwise the step is made all ones
     // and cut at X.
-    V moved;
+    V moved, step = L::EvenOddBytes(even_q, odd_q);
     if constexpr (way != Way::kEither && L::kOpaqueSelectsX) {
-      moved = L::XWhereOpaque(w, x, gap.Move(d, L::EvenOddBytes(even_q, odd_q)));
+      moved = L::XWhereOpaque(w, x, gap.Move(d, step));
     } else {
-      V step = L::Or(L::EvenOddBytes(even_q, odd_q), L::CmpEqI16(w, L::Zero()));
+      step = L::Or(step, L::CmpEqI16(w, L::Zero()));
       if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
       moved = gap.Move(d, step);
     }
