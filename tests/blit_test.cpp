@@ -108,7 +108,7 @@ TEST(BlitClipping, ExtremeCoordinatesMatchTheModel) {
 
 TEST(BlitRandom, ScenesMatchTheModel) {
   for (uint32_t seed = 0; seed < 4000; ++seed) {
-    RandomScene s(seed, {23, 19, 5});
+    RandomScene s(seed, SceneLimits{23, 19, 5});
     const int32_t got = Blit(s.family, s.dst.lib.desc(), s.x, s.y, s.w, s.h, s.src().lib.desc(),
                              s.sx, s.sy, s.code);
     const int32_t want =

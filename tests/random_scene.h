@@ -26,7 +26,36 @@ struct SceneLimits {
   int32_t min_h = 1;     // and height
 };
 
+struct RandomScene;
+
+// The phases of the vector-level loops, native and in the Windows test program (which draws fewer
+// scenes): mixed scenes with alphas in runs; rectangles 1 to 33 pixels wide flush against the
+// guard pages, `per_width` seeds a width (four give both fences, eight also the end gaps 0 to 3);
+// whole bitmaps too large for the nearer caches; whole bitmaps 9 to 16 pixels wide, sprites' rows.
+struct VectorScenePlan {
+  uint32_t mixed;
+  int32_t mixed_w, mixed_h;
+  int self_every;
+  uint32_t per_width, large, narrow;
+
+  uint32_t flush_end() const { return mixed + per_width * 33; }
+  uint32_t large_end() const { return flush_end() + large; }
+  uint32_t end() const { return large_end() + narrow; }
+  SceneLimits LimitsFor(uint32_t seed) const {
+    if (seed >= large_end()) return {16, 8, self_every, true, 9};
+    if (seed >= flush_end()) return {300, 300, self_every, true, 260, 260};
+    return {mixed_w, mixed_h, self_every, true, seed >= mixed ? 40 : 1};
+  }
+  inline void Shape(uint32_t seed, RandomScene& s) const;
+};
+
 struct RandomScene {
+  // Scene `seed` of a vector-level loop's plan.
+  RandomScene(uint32_t seed, const VectorScenePlan& plan)
+      : RandomScene(seed, plan.LimitsFor(seed)) {
+    plan.Shape(seed, *this);
+  }
+
   RandomScene(uint32_t seed, const SceneLimits& limits)
       : rng(seed),
         family(seed % 2 ? Family::kRop : Family::kBlend),
@@ -92,6 +121,14 @@ struct RandomScene {
   int32_t x, y, w, h, sx, sy;
   std::vector<Pixel> src_before;
 };
+
+void VectorScenePlan::Shape(uint32_t seed, RandomScene& s) const {
+  if (seed >= flush_end()) return s.WholeBitmaps();
+  if (seed < mixed) return;
+  // Both fences alternate every two seeds; with eight a width, the gaps 0 to 3 every four.
+  const int32_t k = int32_t(seed - mixed);
+  s.FlushAgainstGuards(1 + k / int32_t(per_width), per_width == 8 ? k / 4 % 2 * 2 + k % 2 : 0);
+}
 
 // What differs between the library's call and the model's (empty when nothing does): the result,
 // the destination, or a separate source, which must stay untouched.

@@ -60,20 +60,11 @@ TEST(SimdDispatch, SpansOverlapOnlyWhenTheyShareAByte) {
 TEST(SimdBlits, RandomScenesMatchTheModelAtEveryLevel) {
   std::vector<SimdLevel> levels = VectorLevels();
   levels.insert(levels.begin(), SimdLevel::kScalar);
-  constexpr uint32_t kFlush = 400, kLarge = kFlush + 8 * 33, kNarrow = kLarge + 12;
+  const VectorScenePlan plan{400, 72, 6, 5, 8, 12, 300};
   for (SimdLevel level : levels) {
     SCOPED_TRACE(morvane::SimdLevelName(level));
-    for (uint32_t seed = 0; seed < kNarrow + 300; ++seed) {
-      const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge && seed < kNarrow;
-      const bool narrow = seed >= kNarrow;
-      RandomScene s(seed, large    ? SceneLimits{300, 300, 5, true, 260, 260}
-                          : narrow ? SceneLimits{16, 8, 5, true, 9}
-                                   : SceneLimits{72, 6, 5, true, flush ? 40 : 1});
-      if (flush) {  // eight seeds a width: both fences (they alternate every two seeds), gaps 0-3
-        const int32_t k = int32_t(seed - kFlush);
-        s.FlushAgainstGuards(1 + k / 8, k / 4 % 2 * 2 + k % 2);
-      }
-      if (large || narrow) s.WholeBitmaps();
+    for (uint32_t seed = 0; seed < plan.end(); ++seed) {
+      RandomScene s(seed, plan);
       int32_t got;
       {
         ScopedSimdCap cap(level);

@@ -33,16 +33,9 @@ const char* ProcessorVectors() {
 // caches' nearer levels, then whole bitmaps 9 to 16 pixels wide on screens with a layer on them.
 WIN_GROUP(SimdScenes) {
   std::printf("processor offers vector walks up to: %s\n", ProcessorVectors());
-  constexpr uint32_t kFlush = 240, kLarge = kFlush + 4 * 33, kNarrow = kLarge + 4;
-  for (uint32_t seed = 0; seed < kNarrow + 60; ++seed) {
-    const bool flush = seed >= kFlush && seed < kLarge, large = seed >= kLarge && seed < kNarrow;
-    const bool narrow = seed >= kNarrow;
-    morvane_test::RandomScene s(
-        seed, large    ? morvane_test::SceneLimits{300, 300, 8, true, 260, 260}
-              : narrow ? morvane_test::SceneLimits{16, 8, 8, true, 9}
-                       : morvane_test::SceneLimits{70, 4, 8, true, flush ? 40 : 1});
-    if (flush) s.FlushAgainstGuards(int32_t(1 + (seed - kFlush) / 4));
-    if (large || narrow) s.WholeBitmaps();
+  const morvane_test::VectorScenePlan plan{240, 70, 4, 8, 4, 4, 60};
+  for (uint32_t seed = 0; seed < plan.end(); ++seed) {
+    morvane_test::RandomScene s(seed, plan);
     const int32_t got = t.Call(s.family == Family::kBlend ? "BlendBlt" : "RopBlt",
                                {A(s.dst.lib.desc()), I(s.x), I(s.y), I(s.w), I(s.h),
                                 A(s.src().lib.desc()), I(s.sx), I(s.sy), s.code});
