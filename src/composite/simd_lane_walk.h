@@ -249,7 +249,7 @@ struct LaneOps {
     return {L::Weight(L::AddI32(quotient, L::AlphaBothHalves(s)), a), a};
   }
   template <Way way>
-  MORVANE_LANE_INLINE V FullColour(V d, V x, FullWeight fw) const {
+  MORVANE_LANE_INLINE V FullColour(V d, V x, const FullWeight& fw) const {
     const V weights = L::LowHalfTwice(fw.weight);
     const Gap<way> gap(d, x);
     // Each channel's step, (|X - d| * W) >> 16, from a 16-bit multiply-high. The even bytes (blue,
@@ -338,6 +338,15 @@ MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* bottom_row, ptrdiff_t step
 // ask; there the requests would only take load slots.
 constexpr int32_t kFarAhead = 512;                // bytes ahead in both rows
 constexpr int64_t kFarPixels = int64_t{1} << 16;  // a 256 x 256 box and smaller stay near
+
+// Asks for the bytes kAhead past both pixels, if kAhead is not 0.
+template <int32_t kAhead>
+MORVANE_LANE_INLINE void AskAhead(const uint8_t* dp, const uint8_t* sp) {
+  if constexpr (kAhead > 0) {
+    _mm_prefetch(reinterpret_cast<const char*>(dp + kAhead), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(sp + kAhead), _MM_HINT_T0);
+  }
+}
 
 // The walks of lanes L. Rows shorter than L's vector take N's vectors when N is narrower (the
 // AVX-512 walks take AVX2's), and one L vector filled with their own pixels otherwise.
@@ -436,10 +445,7 @@ struct LaneWalker {
             FullStage ahead = StartFull(ops, dp, sp);
             int32_t j = 0;
             for (; j + kStep < last; j += kStep) {
-              if constexpr (kAhead > 0) {
-                _mm_prefetch(reinterpret_cast<const char*>(dp + j + kAhead), _MM_HINT_T0);
-                _mm_prefetch(reinterpret_cast<const char*>(sp + j + kAhead), _MM_HINT_T0);
-              }
+              AskAhead<kAhead>(dp + j, sp + j);
               const FullStage next = StartFull(ops, dp + j + kStep, sp + j + kStep);
               FinishFull(ops, ahead, dp + j);
               ahead = next;
@@ -452,10 +458,7 @@ struct LaneWalker {
           for (int32_t first = 0; first < last; first += kRun * kStep) {
             const int32_t end = last - first < kRun * kStep ? last : first + kRun * kStep;
             for (int32_t j = first, k = 0; j < end; j += kStep, ++k) {
-              if constexpr (kAhead > 0) {
-                _mm_prefetch(reinterpret_cast<const char*>(dp + j + kAhead), _MM_HINT_T0);
-                _mm_prefetch(reinterpret_cast<const char*>(sp + j + kAhead), _MM_HINT_T0);
-              }
+              AskAhead<kAhead>(dp + j, sp + j);
               weights[k] = ops.FullAlpha(L::Load(dp + j), L::Load(sp + j));
             }
             for (int32_t j = first, k = 0; j < end; j += kStep, ++k) {
@@ -470,10 +473,7 @@ struct LaneWalker {
         return;
       }
       for (int32_t j = 0; j < last; j += 4 * kPixels) {
-        if constexpr (kAhead > 0) {
-          _mm_prefetch(reinterpret_cast<const char*>(dp + j + kAhead), _MM_HINT_T0);
-          _mm_prefetch(reinterpret_cast<const char*>(sp + j + kAhead), _MM_HINT_T0);
-        }
+        AskAhead<kAhead>(dp + j, sp + j);
         if (ops.template Merged<Op, kFull>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
           L::Store(dp + j, merged);
         }
