@@ -438,8 +438,8 @@ struct LaneWalker {
       // before it is finished; with eight, where those values would spill, for up to kRun vectors
       // at a time into a buffer, which a second pass reads with the pixels again. Either way is
       // 3-15 % faster than one vector at a time, and slower than the other where that is used.
+      constexpr int32_t kStep = 4 * kPixels;
       if constexpr (kFull) {
-        constexpr int32_t kStep = 4 * kPixels;
         if constexpr (kManyVectorRegisters) {
           if (last > 0) {
             FullStage ahead = StartFull(ops, dp, sp);
@@ -463,16 +463,15 @@ struct LaneWalker {
             }
             for (int32_t j = first, k = 0; j < end; j += kStep, ++k) {
               const V d = L::Load(dp + j), s = L::Load(sp + j);
-              if (ops.AllClear(s)) continue;
-              L::Store(dp + j,
-                       ops.template FullColour<kWayOf<Op>>(d, ops.Apply(Op{}, d, s), weights[k]));
+              FinishFull(ops, FullStage{d, ops.Apply(Op{}, d, s), weights[k], !ops.AllClear(s)},
+                         dp + j);
             }
           }
         }
         if (last_changes) L::Store(dp + last, last_merged);
         return;
       }
-      for (int32_t j = 0; j < last; j += 4 * kPixels) {
+      for (int32_t j = 0; j < last; j += kStep) {
         AskAhead<kAhead>(dp + j, sp + j);
         if (ops.template Merged<Op, kFull>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
           L::Store(dp + j, merged);
