@@ -599,7 +599,9 @@ struct LaneWalker {
              first > 0 && boxes[first - 1].top == top && boxes[first - 1].bottom == bottom;
              --first) {
         }
-        if (first + 1 == end) {  // a band of one box walks as a one-box blit does
+        // A band of one box walks as a one-box blit does, unless it is one row high (as each row
+        // of a round region is): then the box's set-up would cost more than its one Row below.
+        if (first + 1 == end && bottom - top > 1) {
           Box<false>(ops, narrow.get(), guard, b, boxes[first], false);
           continue;
         }
