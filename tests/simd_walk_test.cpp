@@ -60,7 +60,7 @@ TEST(SimdDispatch, SpansOverlapOnlyWhenTheyShareAByte) {
 TEST(SimdBlits, RandomScenesMatchTheModelAtEveryLevel) {
   std::vector<SimdLevel> levels = VectorLevels();
   levels.insert(levels.begin(), SimdLevel::kScalar);
-  const VectorScenePlan plan{400, 72, 6, 5, 8, 12, 300};
+  const VectorScenePlan plan{400, 72, 6, 5, 8, 24, 300};
   for (SimdLevel level : levels) {
     SCOPED_TRACE(morvane::SimdLevelName(level));
     for (uint32_t seed = 0; seed < plan.end(); ++seed) {
