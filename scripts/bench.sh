@@ -44,8 +44,8 @@ build build/bench-native
 # build has 16 (32 with AVX-512); keeping the compiler off the others approximates its register
 # budget on this machine. Only the vector registers: the general ones stay 16. The walks are told
 # too, so that they lay out their loops as the DLL's.
-fixed="$(for i in $(seq 8 31); do printf -- '-ffixed-xmm%d ' "$i"; done)-DMORVANE_VECTOR_REGISTERS=8"
-build build/bench-xmm8 -DCMAKE_CXX_FLAGS="$fixed"
+fixed="$(for i in $(seq 8 31); do printf -- '-ffixed-xmm%d ' "$i"; done)"
+build build/bench-xmm8 -DCMAKE_CXX_FLAGS="$fixed" -DMORVANE_VECTOR_REGISTERS=8
 
 out=build/bench
 mkdir -p "$out"

@@ -28,15 +28,13 @@ multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 # Builds the shipped libraries of the sources in $1 into $1/build/release-native (installed under
 # /usr in the multiarch library folder, as the packages lay it out) and $1/build/release-win32.
 build_libraries() {
-  local src=$1
-  local ship=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVANE_SHIP=ON -DMORVANE_WERROR=ON
-              -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF -DMORVANE_BUILD_TOOL=OFF)
-  cmake -S "$src" -B "$src/build/release-native" "${ship[@]}" -DCMAKE_INSTALL_PREFIX=/usr \
-    -DCMAKE_INSTALL_LIBDIR="lib/$multiarch" >/dev/null
-  cmake --build "$src/build/release-native" -j "$jobs" --target morvane
-  cmake -S "$src" -B "$src/build/release-win32" "${ship[@]}" \
-    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/toolchain-i686-mingw.cmake" >/dev/null
-  cmake --build "$src/build/release-win32" -j "$jobs" --target morvane
+  (
+    cd "$1"
+    cmake --preset ship -DCMAKE_INSTALL_LIBDIR="lib/$multiarch" >/dev/null
+    cmake --build --preset ship -j "$jobs"
+    cmake --preset ship-win32 >/dev/null
+    cmake --build --preset ship-win32 -j "$jobs"
+  )
 }
 
 echo "== package: Morvane $version"

@@ -25,8 +25,12 @@ if [ -x "$build/bin/morvane" ]; then
   "$scratch/prefix/bin/morvane" --help >/dev/null  # the tool finds the installed library
 fi
 
-cmake -S "$here/subdir" -B "$scratch/subdir-consumer" -G Ninja \
+# With no build type, as a parent project often has, the library's own objects are still optimised.
+cmake -S "$here/subdir" -B "$scratch/subdir-consumer" -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
   -DMORVANE_SOURCE_DIR="$(cd "$here/../.." && pwd)" >/dev/null
 cmake --build "$scratch/subdir-consumer" >/dev/null
+grep '"command":.*blend_blt\.cpp' "$scratch/subdir-consumer/compile_commands.json" |
+  grep -q -- '-O2.*-DNDEBUG\|-DNDEBUG.*-O2' ||
+  { echo "install: add_subdirectory without a build type compiled Morvane unoptimised"; exit 1; }
 "$scratch/subdir-consumer/consumer" "$version"
 echo "install: the installed-package, pkg-config and add_subdirectory consumers built and ran"
