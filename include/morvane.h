@@ -51,7 +51,22 @@ extern "C" {
 
 /* The caller's record naming a host bitmap: 12 bytes, three little-endian int32. id 0 names no
  * bitmap. width and height must be the bitmap's true size: every bound the library computes comes
- * from them. */
+ * from them; the library never reads a size from the host's records.
+ *
+ * The id leads through the host's own records, each holding 32-bit little-endian addresses, to the
+ * pixel buffer:
+ *
+ *   id * 2 --> object record       +16: address of the data record
+ *              data record          +8: address of the pixel-information record
+ *              pixel-information   +16: address of the pixel buffer
+ *              pixel buffer             width * height pixels of 4 bytes (B, G, R, A, not
+ *                                       premultiplied), the bottom row first, no gaps
+ *
+ * The object record lies at twice the id (the doubling wraps in 32 bits), so it must be at an even
+ * address. Only the four words shown are read; the rest of each record is the host's. A 64-bit
+ * process reads the 32-bit addresses as they are, so its records and pixel buffers must lie below
+ * 4 GiB (mmap with MAP_32BIT on Linux); the BitmapDesc itself may lie anywhere. Programs with
+ * ordinary buffers use the MorvaneImage functions below instead. */
 typedef struct BitmapDesc {
   int32_t id;
   int32_t width;
@@ -60,10 +75,12 @@ typedef struct BitmapDesc {
 
 /* Results of the blits. */
 enum {
-  BLT_DONE = 0,   /* the rectangle was composited */
-  BLT_EMPTY = 1,  /* nothing drawn: the rectangle fitted to nothing, a descriptor's id is 0, or
-                     ClipBlt's region is not a valid region or memory ran short */
-  BLT_BADOP = 258 /* unrecognised blend mode or raster operation; nothing drawn */
+  BLT_DONE = 0,      /* the rectangle was composited */
+  BLT_EMPTY = 1,     /* nothing drawn: the rectangle fitted to nothing, a descriptor's id is 0, or
+                        ClipBlt's region is not a valid region or memory ran short */
+  BLT_BADOP = 258,   /* unrecognised blend mode or raster operation; nothing drawn */
+  BLT_BADIMAGE = 259 /* the MorvaneImage functions only: an image record (or rectangle list) that
+                        cannot describe memory (see MorvaneImage); nothing read or drawn */
 };
 
 /* Blend modes, the last argument of BlendBlt. */
@@ -183,6 +200,69 @@ MORVANE_API int32_t MORVANE_CALL SaveToBitmapW(const MorvaneWChar* path, const B
 
 /* As SaveToBitmapW, with `path` a NUL-terminated UTF-8 string; invalid UTF-8 gives SAVE_BADFILE. */
 MORVANE_API int32_t MORVANE_CALL SaveToBitmapA(const char* path, const BitmapDesc* desc);
+
+#if !defined(_WIN32)
+/* The ordinary-buffer API, in the native library only (Morvane.dll has the six exports above and
+ * nothing else). The same blits and the same bytes as the host's exports, on images that a
+ * program describes itself: the pixels may lie anywhere, rows may be padded, stored either way
+ * up, or be part of a larger buffer.
+ *
+ *   uint8_t* px = malloc(640 * 480 * 4);  (B, G, R, A bytes, not premultiplied)
+ *   MorvaneImage screen = {px, 640, 480, 640 * 4};
+ *   MorvaneImage sprite = {sprite_pixels, 64, 64, 64 * 4};
+ *   morvane_blend(&screen, 10, 20, 64, 64, &sprite, 0, 0, BLEND_NORMAL);
+ *
+ * A numpy array of shape (h, w, 4) and dtype uint8 is an image as it stands: its data pointer,
+ * w, h and strides[0]. */
+#include <stddef.h>
+
+typedef struct MorvaneImage {
+  void* pixels;     /* first byte of row 0, the top row */
+  int32_t width;    /* in pixels */
+  int32_t height;   /* in rows */
+  ptrdiff_t stride; /* bytes from row y to row y + 1: width * 4 or more for top-down storage,
+                       negative for bottom-up storage like the host's */
+} MorvaneImage;
+
+/* A rectangle of morvane_clip's region; right and bottom are exclusive, and a rectangle with
+ * right <= left or bottom <= top is empty. */
+typedef struct MorvaneRect {
+  int32_t left, top, right, bottom;
+} MorvaneRect;
+
+/* Every function checks its image records before anything else and returns BLT_BADIMAGE (the save:
+ * SAVE_BADBITMAP), touching nothing, for a null record, a negative width or height, or an image
+ * with pixels (width and height both above 0) whose pixels pointer is null, whose |stride| is
+ * less than width * 4, or whose bytes would run past the end of the address space. An image with
+ * no pixels may have a null pointer; a blit onto or from it returns BLT_EMPTY. The images may share
+ * memory, a record may be both source and destination: the result is then the host exports'
+ * pixel-by-pixel order, as for one bitmap blitted onto itself. */
+
+/* As BlendBlt: mode is BLEND_NORMAL .. BLEND_BRIGHTEN. Returns BLT_DONE, BLT_EMPTY (nothing left
+ * after fitting), BLT_BADOP or BLT_BADIMAGE. */
+MORVANE_API int32_t morvane_blend(const MorvaneImage* dest, int32_t x, int32_t y, int32_t w,
+                                  int32_t h, const MorvaneImage* src, int32_t sx, int32_t sy,
+                                  int32_t mode);
+
+/* As RopBlt: rop is one of the seven raster operations above. */
+MORVANE_API int32_t morvane_rop(const MorvaneImage* dest, int32_t x, int32_t y, int32_t w,
+                                int32_t h, const MorvaneImage* src, int32_t sx, int32_t sy,
+                                uint32_t rop);
+
+/* As ClipBlt, through the union of the `count` rectangles at `rects` (they may overlap): region
+ * point (j, i) is destination pixel (x + j, y + i), with the arguments as passed. A null `rects`
+ * with count 0 clips nothing; count 0 otherwise draws nothing and returns BLT_DONE. A negative
+ * count, or a null `rects` with a positive one, returns BLT_BADIMAGE. BLT_EMPTY also means that
+ * memory ran short. */
+MORVANE_API int32_t morvane_clip(const MorvaneImage* dest, int32_t x, int32_t y, int32_t w,
+                                 int32_t h, const MorvaneImage* src, int32_t sx, int32_t sy,
+                                 const MorvaneRect* rects, int32_t count);
+
+/* As SaveToBitmapA: `path` is UTF-8; the file replaces any earlier one in one step or not at all.
+ * An image with no pixels gives a file of the 54 header bytes. Returns SAVE_DONE, SAVE_BADBITMAP or
+ * SAVE_BADFILE. */
+MORVANE_API int32_t morvane_save_bmp(const char* path, const MorvaneImage* image);
+#endif /* !_WIN32 */
 
 #ifdef __cplusplus
 } /* extern "C" */

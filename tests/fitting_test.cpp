@@ -103,7 +103,8 @@ TEST(Fitting, RandomRequestsAgreeWithPairCounting) {
 TEST(PixelAddress, RowsAreStoredBottomUp) {
   HostBitmap bmp(5, 3);
   const morvane::PixelView view = morvane::MakePixelView(bmp.desc());
-  EXPECT_EQ(view.pixels, bmp.buffer());
+  EXPECT_EQ(view.pixels, bmp.buffer() + 2 * 5 * 4);  // row 0, stored last
+  EXPECT_EQ(view.stride, -5 * 4);
   EXPECT_EQ(view.width, 5);
   EXPECT_EQ(view.height, 3);
   EXPECT_EQ(view.desc, bmp.desc());

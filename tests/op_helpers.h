@@ -10,7 +10,7 @@
 namespace morvane_test {
 
 inline morvane::PixelView BareView(uint8_t* pixels, int32_t width, int32_t height) {
-  return morvane::PixelView{pixels, width, height, nullptr};
+  return morvane::BottomUpView(pixels, width, height);
 }
 
 inline const morvane::OpEntry* Row(Family family, uint32_t code) {

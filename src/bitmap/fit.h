@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "bitmap/pixel_view.h"
 #include "morvane.h"
 
 namespace morvane {
@@ -36,6 +37,13 @@ inline void FitAxis(int32_t dest_size, int32_t& pos, int32_t& len, int32_t src_s
 // blit's first step, and a call would cost more than the fit.
 inline void FitBlitRect(const BitmapDesc& dest, int32_t& x, int32_t& y, int32_t& w, int32_t& h,
                         const BitmapDesc& src, int32_t& sx, int32_t& sy) {
+  fit_detail::FitAxis(dest.width, x, w, src.width, sx);
+  fit_detail::FitAxis(dest.height, y, h, src.height, sy);
+}
+
+// The same fit to two views' sizes.
+inline void FitBlitRect(const PixelView& dest, int32_t& x, int32_t& y, int32_t& w, int32_t& h,
+                        const PixelView& src, int32_t& sx, int32_t& sy) {
   fit_detail::FitAxis(dest.width, x, w, src.width, sx);
   fit_detail::FitAxis(dest.height, y, h, src.height, sy);
 }

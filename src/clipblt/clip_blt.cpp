@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "bitmap/fit.h"
+#include "bitmap/image_view.h"
 #include "bitmap/pixel_view.h"
 #include "clipblt/clip_list.h"
 #include "clipblt/clip_union.h"
@@ -26,12 +27,12 @@ struct FreeOnExit {
   ~FreeOnExit() { std::free(block); }
 };
 
-// Copies the w x h source rectangle at (sx, sy) into a block laid out like a host buffer and
-// returns a view of it, or a view without pixels when the block cannot be had.
+// Copies the w x h source rectangle at (sx, sy) into a block of rows stored top-down without
+// gaps and returns a view of it, or a view without pixels when the block cannot be had.
 PixelView CopySourceRect(const PixelView& src, int32_t sx, int32_t sy, int32_t w, int32_t h,
                          FreeOnExit* block) {
-  PixelView copy{nullptr, w, h, nullptr};
   const size_t row_bytes = size_t(w) * 4;
+  PixelView copy{nullptr, w, h, static_cast<ptrdiff_t>(row_bytes), nullptr};
   if (size_t(h) > SIZE_MAX / row_bytes) return copy;
   block->block = std::malloc(row_bytes * size_t(h));
   if (block->block == nullptr) return copy;
@@ -42,23 +43,16 @@ PixelView CopySourceRect(const PixelView& src, int32_t sx, int32_t sy, int32_t w
   return copy;
 }
 
-int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
-                   const BitmapDesc* src, int32_t sx, int32_t sy, MorvaneRegion region) {
-  // The region is anchored where the caller asked for the rectangle, so fitting must not move it.
-  const int32_t asked_x = x, asked_y = y;
-  FitBlitRect(*dest, x, y, w, h, *src, sx, sy);
-  if (IsEmptyFit(w, h)) return BLT_EMPTY;
-  const PixelView dst_view = MakePixelView(dest);
-  PixelView src_view = MakePixelView(src);
-  if (dst_view.pixels == nullptr || src_view.pixels == nullptr) return BLT_EMPTY;
-
+// The clipped blit once both bitmaps have pixels and the rectangle is fitted: (asked_x, asked_y)
+// is the corner the caller asked for, where region point (0, 0) lies. `collect` adds the region's
+// pieces of the frame to a list and says whether it could.
+template <class Collect>
+int32_t ClipViews(const PixelView& dst_view, int32_t x, int32_t y, int32_t w, int32_t h,
+                  PixelView src_view, int32_t sx, int32_t sy, int32_t asked_x, int32_t asked_y,
+                  Collect collect) {
   ClipList pieces;
-  if (region == nullptr) {
-    pieces.Add(ClipBox{0, 0, w, h});  // the list holds a few boxes inline: this cannot fail
-  } else {
-    const ClipFrame frame{int64_t{x} - asked_x, int64_t{y} - asked_y, w, h};
-    if (CollectRegionRects(region, frame, &pieces) != RegionRead::kDone) return BLT_EMPTY;
-  }
+  const ClipFrame frame{int64_t{x} - asked_x, int64_t{y} - asked_y, w, h};
+  if (collect(frame, &pieces) != RegionRead::kDone) return BLT_EMPTY;
   if (pieces.size() == 0) return BLT_DONE;
 
   // Everything that can fail is acquired before the first pixel is merged. Many narrow pieces are
@@ -100,6 +94,56 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
   return BLT_DONE;
 }
 
+// No region: the whole fitted rectangle, one box, which the list holds inline and so cannot fail.
+RegionRead WholeFrame(const ClipFrame& frame, ClipList* pieces) {
+  pieces->Add(ClipBox{0, 0, frame.w, frame.h});
+  return RegionRead::kDone;
+}
+
+int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int32_t h,
+                   const BitmapDesc* src, int32_t sx, int32_t sy, MorvaneRegion region) {
+  // The region is anchored where the caller asked for the rectangle, so fitting must not move it.
+  const int32_t asked_x = x, asked_y = y;
+  FitBlitRect(*dest, x, y, w, h, *src, sx, sy);
+  if (IsEmptyFit(w, h)) return BLT_EMPTY;
+  const PixelView dst_view = MakePixelView(dest);
+  const PixelView src_view = MakePixelView(src);
+  if (dst_view.pixels == nullptr || src_view.pixels == nullptr) return BLT_EMPTY;
+  if (region == nullptr) {
+    return ClipViews(dst_view, x, y, w, h, src_view, sx, sy, asked_x, asked_y, WholeFrame);
+  }
+  return ClipViews(dst_view, x, y, w, h, src_view, sx, sy, asked_x, asked_y,
+                   [region](const ClipFrame& frame, ClipList* pieces) {
+                     return CollectRegionRects(region, frame, pieces);
+                   });
+}
+
+#if !defined(_WIN32)
+// The caller's rectangles are read like a region record's: each cut to the frame, overlaps
+// allowed, empty ones dropped.
+int32_t RunImageClip(const MorvaneImage* dest, int32_t x, int32_t y, int32_t w, int32_t h,
+                     const MorvaneImage* src, int32_t sx, int32_t sy, const MorvaneRect* rects,
+                     int32_t count) {
+  PixelView dst_view, src_view;
+  if (!MakeImageView(dest, &dst_view) || !MakeImageView(src, &src_view)) return BLT_BADIMAGE;
+  if (count < 0 || (rects == nullptr && count > 0)) return BLT_BADIMAGE;
+  const int32_t asked_x = x, asked_y = y;
+  FitBlitRect(dst_view, x, y, w, h, src_view, sx, sy);
+  if (IsEmptyFit(w, h)) return BLT_EMPTY;
+  if (rects == nullptr) {
+    return ClipViews(dst_view, x, y, w, h, src_view, sx, sy, asked_x, asked_y, WholeFrame);
+  }
+  return ClipViews(
+      dst_view, x, y, w, h, src_view, sx, sy, asked_x, asked_y,
+      [rects, count](const ClipFrame& frame, ClipList* pieces) {
+        const bool added = pieces->AddCuts(size_t(count), frame, [rects](size_t i) {
+          return RegionRect{rects[i].left, rects[i].top, rects[i].right, rects[i].bottom};
+        });
+        return added ? RegionRead::kDone : RegionRead::kNoMemory;
+      });
+}
+#endif  // !_WIN32
+
 }  // namespace
 }  // namespace morvane
 
@@ -108,3 +152,12 @@ extern "C" MORVANE_API int32_t MORVANE_CALL ClipBlt(const BitmapDesc* dest, int3
                                                     int32_t sx, int32_t sy, MorvaneRegion region) {
   return morvane::RunClipBlt(dest, x, y, w, h, src, sx, sy, region);
 }
+
+#if !defined(_WIN32)
+extern "C" MORVANE_API int32_t morvane_clip(const MorvaneImage* dest, int32_t x, int32_t y,
+                                            int32_t w, int32_t h, const MorvaneImage* src,
+                                            int32_t sx, int32_t sy, const MorvaneRect* rects,
+                                            int32_t count) {
+  return morvane::RunImageClip(dest, x, y, w, h, src, sx, sy, rects, count);
+}
+#endif  // !_WIN32

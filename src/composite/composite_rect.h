@@ -49,12 +49,18 @@ using BoxWalk = void (*)(const BlitViews& blit, const ClipBox* boxes, size_t cou
 // part of the result; only the reference walk keeps that order pixel by pixel.
 inline bool RectSpansOverlap(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
                              const PixelView& src, int32_t sx, int32_t sy) {
-  // Rows are stored bottom-up: the lowest byte is the bottom row's first pixel, the highest the end
-  // of the top row.
-  const uintptr_t dst_lo = reinterpret_cast<uintptr_t>(PixelAt(dst, x, y + h - 1));
-  const uintptr_t dst_hi = reinterpret_cast<uintptr_t>(PixelAt(dst, x + w - 1, y)) + 4;
-  const uintptr_t src_lo = reinterpret_cast<uintptr_t>(PixelAt(src, sx, sy + h - 1));
-  const uintptr_t src_hi = reinterpret_cast<uintptr_t>(PixelAt(src, sx + w - 1, sy)) + 4;
+  // A rectangle's bytes lie between its first row's and its last row's, whichever is stored first,
+  // and the end of the other; rows in between may have gaps, which count as touched.
+  const auto span = [w, h](const PixelView& v, int32_t left, int32_t top, uintptr_t* lo,
+                           uintptr_t* hi) {
+    const uintptr_t first = reinterpret_cast<uintptr_t>(PixelAt(v, left, top));
+    const uintptr_t last = reinterpret_cast<uintptr_t>(PixelAt(v, left, top + h - 1));
+    *lo = first < last ? first : last;
+    *hi = (first < last ? last : first) + uintptr_t(4) * uint32_t(w);
+  };
+  uintptr_t dst_lo, dst_hi, src_lo, src_hi;
+  span(dst, x, y, &dst_lo, &dst_hi);
+  span(src, sx, sy, &src_lo, &src_hi);
   return dst_lo < src_hi && src_lo < dst_hi;
 }
 

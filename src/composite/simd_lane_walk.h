@@ -309,13 +309,13 @@ struct LaneOps {
 // the walk's order, lets the misses overlap. Larger blits read their rows in order, which the
 // hardware prefetchers follow. Only for one box: over a region's many boxes, all of them in cache
 // as the bench draws them, the requests cost more than they saved.
-MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* bottom_row, ptrdiff_t step, int32_t w,
+MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* first_row, ptrdiff_t step, int32_t w,
                                        int32_t rows) {
   const int32_t bytes = 4 * w;
   if (int64_t{bytes} * rows > 4 * 64 * 64) return;  // 64 x 64 pixels at most
   // Every line a row touches: the ones its first and last bytes lie in, and one per 64 bytes
   // between them. A row of 16 pixels or fewer (the commonest sprites) has no lines between.
-  const char* const first = reinterpret_cast<const char*>(bottom_row);
+  const char* const first = reinterpret_cast<const char*>(first_row);
   if (bytes <= 64) {
     for (int32_t i = 0; i < rows; ++i) {
       _mm_prefetch(first + i * step, _MM_HINT_T0);
@@ -480,10 +480,10 @@ struct LaneWalker {
       if (last_changes) L::Store(dp + last, last_merged);
     }
 
-    // The rows of one box, from the bottom row up (the band walk below says why), asking first
-    // for the destination's lines where `prefetch` says so. No pointer is made past the top row:
-    // it could lie beyond the buffer. Rows at most half a vector wide go two to a merge where the
-    // lanes can hold them (glyph stems, thin lines).
+    // The rows of one box, in the order they are stored (the band walk below says why), asking
+    // first for the destination's lines where `prefetch` says so. No pointer is made past the last
+    // row: it could lie beyond the buffer. Rows at most half a vector wide go two to a merge where
+    // the lanes can hold them (glyph stems, thin lines).
     template <bool kFull, int32_t kAhead = 0>
     MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, const BlitViews& b, const ClipBox box,
@@ -497,9 +497,14 @@ struct LaneWalker {
       }
       assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, w, rows, b.src,
                                b.sx + box.left, b.sy + box.top));
-      const ptrdiff_t dst_step = ptrdiff_t{4} * b.dst.width, src_step = ptrdiff_t{4} * b.src.width;
-      uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + box.bottom - 1);
-      const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + box.bottom - 1);
+      // Rows go in the destination's memory order: from the bottom row up where its rows are
+      // stored bottom-up (every host bitmap), from the top down otherwise.
+      const bool up = b.dst.stride < 0;
+      const int32_t first_row = up ? box.bottom - 1 : box.top;
+      const ptrdiff_t dst_step = up ? -b.dst.stride : b.dst.stride;
+      const ptrdiff_t src_step = up ? -b.src.stride : b.src.stride;
+      uint8_t* dp = PixelAt(b.dst, b.x + box.left, b.y + first_row);
+      const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + first_row);
       if (prefetch) PrefetchSmall(dp, dst_step, w, rows);
       int32_t i = rows;
       if constexpr (L::kPairsRows) {
@@ -516,13 +521,15 @@ struct LaneWalker {
         }
       }
       // Rows more than half a vector wide but shorter than one load a whole vector from their
-      // start where one fits inside both buffers (the top row lies last in both, so it has the
-      // least room): one load per buffer rather than two and an insert. The lanes beyond the row
-      // hold the pixels that follow it; they are merged but never stored.
+      // start where one fits inside both images (from every row: see BytesToImageEnd): one load
+      // per buffer rather than two and an insert. The lanes beyond the row hold the bytes that
+      // follow it; they are merged but never stored.
       if constexpr (std::is_same<L, N>::value) {
         if (2 * w > kPixels && w < kPixels &&
-            PixelsFrom(b.dst, b.x + box.left, b.y + box.top) >= kPixels &&
-            PixelsFrom(b.src, b.sx + box.left, b.sy + box.top) >= kPixels) {
+            BytesToImageEnd(b.dst, b.x + box.left, b.y + box.top, b.y + box.bottom) >=
+                4 * kPixels &&
+            BytesToImageEnd(b.src, b.sx + box.left, b.sy + box.top, b.sy + box.bottom) >=
+                4 * kPixels) {
           for (; i > 0; --i) {
             V merged;
             if (ops.template Merged<Op, kFull>(L::Load(dp), L::Load(sp), guard, &merged)) {

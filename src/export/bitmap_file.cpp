@@ -57,9 +57,9 @@ void PackBitmapFile(uint8_t* buffer, const PixelView& view, size_t size) {
   if (view.width == 0 || view.height == 0) return;
   assert(view.pixels != nullptr);
   const size_t padding = static_cast<size_t>(BitmapRowSize(view.width)) - 3 * size_t(view.width);
-  const uint8_t* src = view.pixels;  // the bottom row comes first, in memory and in the file
   uint8_t* out = buffer + kBitmapHeadersSize;
-  for (int32_t row = 0; row < view.height; ++row) {
+  for (int32_t row = view.height - 1; row >= 0; --row) {  // the file holds the bottom row first
+    const uint8_t* src = PixelAt(view, 0, row);
     for (int32_t x = 0; x < view.width; ++x, src += 4, out += 3) {
       out[0] = src[0];
       out[1] = src[1];

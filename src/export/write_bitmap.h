@@ -17,6 +17,11 @@ int32_t WriteBitmapFile(const CallerPath& path, const PixelView& view);
 // The exports' shared body: a null descriptor is a bitmap problem too.
 int32_t SaveBitmap(const CallerPath& path, const BitmapDesc* desc);
 
+#if !defined(_WIN32)
+// morvane_save_bmp's body: an image record that cannot describe an image is a bitmap problem.
+int32_t SaveImage(const char* path, const MorvaneImage* image);
+#endif  // !_WIN32
+
 }  // namespace morvane
 
 #endif  // MORVANE_EXPORT_WRITE_BITMAP_H_
