@@ -8,9 +8,12 @@
 #include "blit_call.h"
 #include "host/host_bitmap.h"
 #include "random_scene.h"
+#include "simd_helpers.h"
 
 namespace morvane_test {
 namespace {
+
+using morvane::SimdLevel;
 
 TEST(BlitResults, EmptyFitComesFirstThenNullViewThenBadCode) {
   HostBitmap dst(8, 8, {1, 2, 3, 4}), src(8, 8, {9, 9, 9, 255});
@@ -32,6 +35,35 @@ TEST(BlitResults, EmptyFitComesFirstThenNullViewThenBadCode) {
     EXPECT_EQ(RopBlt(dst.desc(), 0, 0, 4, 4, src.desc(), 0, 0, rop), BLT_BADOP) << std::hex << rop;
   }
   for (const Pixel& p : dst.Snapshot()) EXPECT_EQ(p, (Pixel{1, 2, 3, 4}));
+}
+
+// Image records that cannot describe memory, each beside a good image, at every level: the code
+// is BLT_BADIMAGE whatever the rectangle and operator, and neither image is touched.
+TEST(BlitResults, BadImageRecordsTouchNothing) {
+  HostBitmap pixels(9, 5, {1, 2, 3, 4});
+  const ImageCopy good(pixels, ImageLayout::kTopDown, Fence::kEnd);
+  const MorvaneImage g = *good.image();
+  for (SimdLevel level : AllLevels()) {
+    ScopedSimdCap cap(level);
+    for (const MorvaneImage& b : BadImageRecords(g)) {
+      for (const auto& [dst, src] : {std::pair{&b, &g}, std::pair{&g, &b}}) {
+        EXPECT_EQ(morvane_blend(dst, 0, 0, 4, 4, src, 0, 0, BLEND_NORMAL), BLT_BADIMAGE);
+        EXPECT_EQ(morvane_rop(dst, 0, 0, 0, 0, src, 0, 0, 0), BLT_BADIMAGE);  // before fit, code
+        EXPECT_EQ(morvane_clip(dst, 0, 0, 4, 4, src, 0, 0, nullptr, 0), BLT_BADIMAGE);
+      }
+    }
+    EXPECT_EQ(morvane_blend(nullptr, 0, 0, 4, 4, &g, 0, 0, BLEND_ADD), BLT_BADIMAGE);
+    EXPECT_EQ(morvane_rop(&g, 0, 0, 4, 4, nullptr, 0, 0, SRCCOPY), BLT_BADIMAGE);
+    // A rectangle list that cannot be read.
+    const MorvaneRect r{0, 0, 2, 2};
+    EXPECT_EQ(morvane_clip(&g, 0, 0, 4, 4, &g, 1, 1, &r, -1), BLT_BADIMAGE);
+    EXPECT_EQ(morvane_clip(&g, 0, 0, 4, 4, &g, 1, 1, nullptr, 3), BLT_BADIMAGE);
+  }
+  EXPECT_EQ(good.DifferenceFrom(pixels), "");
+  // An image of no pixels may have none; nothing is drawn onto or from it.
+  const MorvaneImage empty{nullptr, 0, 7, 0};
+  EXPECT_EQ(morvane_blend(&empty, 0, 0, 4, 4, &g, 0, 0, BLEND_NORMAL), BLT_EMPTY);
+  EXPECT_EQ(morvane_rop(&g, 0, 0, 4, 4, &empty, 0, 0, SRCCOPY), BLT_EMPTY);
 }
 
 TEST(BlitResults, TransparentSourceChangesNothingInAnyMode) {

@@ -15,8 +15,7 @@ namespace {
 using morvane::SimdLevel;
 
 TEST(ClipBltRandom, ScenesMatchTheModelAtEveryLevel) {
-  std::vector<SimdLevel> levels = VectorLevels();
-  levels.insert(levels.begin(), SimdLevel::kScalar);
+  const std::vector<SimdLevel> levels = AllLevels();
   for (uint32_t seed = 0; seed < 3000; ++seed) {
     // Every level draws the same scenes, the processor's own most often.
     const SimdLevel level = seed % 2 ? levels.back() : levels[seed / 2 % levels.size()];
@@ -57,13 +56,24 @@ TEST(ClipBltRandom, ScenesMatchTheModelAtEveryLevel) {
     const RegionRecord record(
         rects, {32, 1, -1, s.Uni(0, 1) ? 0 : int64_t(rects.size() * 16 + tail)}, tail);
 
+    const SceneImages images(s, seed);
     const int32_t got = ClipBlt(s.dst.lib.desc(), s.x, s.y, s.w, s.h, s.src().lib.desc(), s.sx,
                                 s.sy, clip ? record.get() : nullptr);
+    // The same rectangles as a list (never a null one where there is a region, even an empty one).
+    std::vector<MorvaneRect> list(rects.size() + 1);
+    for (size_t i = 0; i < rects.size(); ++i) {
+      list[i] = {rects[i].left, rects[i].top, rects[i].right, rects[i].bottom};
+    }
+    const int32_t got_image =
+        morvane_clip(images.dst_record(), s.x, s.y, s.w, s.h, images.src_record(seed), s.sx, s.sy,
+                     clip ? list.data() : nullptr, clip ? int32_t(rects.size()) : 0);
     const int32_t want =
         RefClipBlt(s.dst.ref, s.x, s.y, s.w, s.h, s.src().ref, s.sx, s.sy,
                    [&](int64_t j, int64_t i) { return !clip || RectsContain(rects, j, i); });
     ASSERT_EQ(ModelDifference(s, got, want), "")
         << "seed " << seed << " at " << morvane::SimdLevelName(level);
+    ASSERT_EQ(got_image, got) << "seed " << seed;
+    ASSERT_EQ(images.DifferenceFrom(s), "") << "seed " << seed;
   }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/host_bitmap.h"
+#include "image_copy.h"
 #include "reference.h"
 
 namespace morvane_test {
@@ -129,6 +130,34 @@ void VectorScenePlan::Shape(uint32_t seed, RandomScene& s) const {
   const int32_t k = int32_t(seed - mixed);
   s.FlushAgainstGuards(1 + k / int32_t(per_width), per_width == 8 ? k / 4 % 2 * 2 + k % 2 : 0);
 }
+
+// The scene's bitmaps as image records, for the same call through the ordinary-buffer API: each
+// laid out one of the ways ImageCopy knows, by the seed. A bitmap drawn onto itself is one record,
+// or every other time two records of the same buffer.
+struct SceneImages {
+  SceneImages(const RandomScene& s, uint32_t seed)
+      : dst(s.dst.lib, ImageLayout(seed % uint32_t(ImageLayout::kCount)), s.fence),
+        src(s.self ? nullptr
+                   : std::make_unique<ImageCopy>(
+                         s.src().lib, ImageLayout(seed / 5 % uint32_t(ImageLayout::kCount)),
+                         s.fence == Fence::kEnd ? Fence::kStart : Fence::kEnd)),
+        alias(*dst.image()) {}
+  const MorvaneImage* dst_record() const { return dst.image(); }
+  const MorvaneImage* src_record(uint32_t seed) const {
+    if (src) return src->image();
+    return seed % 2 ? &alias : dst.image();
+  }
+  // What differs from the host bitmaps after the same call through the exports.
+  std::string DifferenceFrom(const RandomScene& s) const {
+    std::string d = dst.DifferenceFrom(s.dst.lib);
+    if (d.empty() && src) d = src->DifferenceFrom(s.src().lib);
+    return d;
+  }
+
+  ImageCopy dst;
+  std::unique_ptr<ImageCopy> src;
+  MorvaneImage alias;
+};
 
 // What differs between the library's call and the model's (empty when nothing does): the result,
 // the destination, or a separate source, which must stay untouched.

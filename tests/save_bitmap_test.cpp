@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <random>
 
 #include "bmp_model.h"
 #include "host/host_bitmap.h"
 #include "host/scratch.h"
+#include "image_copy.h"
 #include "save_helpers.h"
 
 namespace morvane_test {
@@ -33,7 +35,18 @@ TEST(SaveBitmap, ExamplesByteForByteThroughBothCalls) {
     EXPECT_EQ(FileBytes(dir / "a.bmp"), want) << note;
     EXPECT_EQ(SaveToBitmapW(Widen(dir / "w.bmp").c_str(), b->desc()), SAVE_DONE) << note;
     EXPECT_EQ(FileBytes(dir / "w.bmp"), want) << note;
+    // The same pixels as an image record, laid out every way, give the same file.
+    for (int layout = 0; b->width() > 0 && b->height() > 0 && layout < int(ImageLayout::kCount);
+         ++layout) {
+      const ImageCopy image(*b, ImageLayout(layout), Fence::kEnd);
+      EXPECT_EQ(morvane_save_bmp((dir / "i.bmp").c_str(), image.image()), SAVE_DONE) << note;
+      EXPECT_EQ(FileBytes(dir / "i.bmp"), want) << note << ", layout " << layout;
+    }
   }
+  const MorvaneImage none{nullptr, 5, 0, 0};  // no pixels: the headers alone
+  EXPECT_EQ(morvane_save_bmp((dir / "i.bmp").c_str(), &none), SAVE_DONE);
+  EXPECT_EQ(FileBytes(dir / "i.bmp"), ModelBitmapFile(no_rows));
+  std::remove((dir / "i.bmp").c_str());
   EXPECT_EQ(FileBytes(dir / "a.bmp").size(), 54u + 5 * 12);
   EXPECT_EQ(ListNames(dir.path()), (Names{"a.bmp", "w.bmp"}));
 }

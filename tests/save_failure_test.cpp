@@ -14,6 +14,7 @@
 #include "bmp_model.h"
 #include "host/host_bitmap.h"
 #include "host/scratch.h"
+#include "image_copy.h"
 #include "save_helpers.h"
 
 // AddressSanitizer's allocator reports running out of memory and stops the program instead of
@@ -66,6 +67,14 @@ TEST(SaveFailure, BitmapProblemsComeFirstAndTouchNothing) {
     EXPECT_EQ(SaveToBitmapA((dir / "missing/x.bmp").c_str(), &d), SAVE_BADBITMAP) << note;
   }
   EXPECT_EQ(SaveToBitmapA(target.c_str(), nullptr), SAVE_BADBITMAP);
+  // Image records, the same way.
+  HostBitmap pixels(9, 5);
+  const ImageCopy good(pixels, ImageLayout::kBottomUp, Fence::kStart);
+  for (const MorvaneImage& bad : BadImageRecords(*good.image())) {
+    EXPECT_EQ(morvane_save_bmp(target.c_str(), &bad), SAVE_BADBITMAP) << bad.stride;
+    EXPECT_EQ(morvane_save_bmp(nullptr, &bad), SAVE_BADBITMAP) << bad.stride;
+  }
+  EXPECT_EQ(morvane_save_bmp(target.c_str(), nullptr), SAVE_BADBITMAP);
   EXPECT_EQ(FileBytes(target), OldBytes(300));
   EXPECT_EQ(ListNames(dir.path()), (Names{"shot.bmp"}));
 }

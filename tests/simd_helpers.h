@@ -18,6 +18,13 @@ inline std::vector<morvane::SimdLevel> VectorLevels() {
   return levels;
 }
 
+// The reference walks, then every vector level.
+inline std::vector<morvane::SimdLevel> AllLevels() {
+  std::vector<morvane::SimdLevel> levels = VectorLevels();
+  levels.insert(levels.begin(), morvane::SimdLevel::kScalar);
+  return levels;
+}
+
 // Caps the dispatchers' level for one scope; the cap is lifted again on leaving it.
 class ScopedSimdCap {
  public:

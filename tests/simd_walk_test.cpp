@@ -58,22 +58,27 @@ TEST(SimdDispatch, SpansOverlapOnlyWhenTheyShareAByte) {
 // whole bitmaps 9 to 16 pixels wide (sprites' rows, two vectors of eight at most) on screens with
 // a layer's rectangle on them, so that one row's two vectors meet both.
 TEST(SimdBlits, RandomScenesMatchTheModelAtEveryLevel) {
-  std::vector<SimdLevel> levels = VectorLevels();
-  levels.insert(levels.begin(), SimdLevel::kScalar);
+  const std::vector<SimdLevel> levels = AllLevels();
   const VectorScenePlan plan{400, 72, 6, 5, 8, 24, 300};
   for (SimdLevel level : levels) {
     SCOPED_TRACE(morvane::SimdLevelName(level));
     for (uint32_t seed = 0; seed < plan.end(); ++seed) {
       RandomScene s(seed, plan);
-      int32_t got;
+      const SceneImages images(s, seed);
+      int32_t got, got_image;
       {
         ScopedSimdCap cap(level);
         got = Blit(s.family, s.dst.lib.desc(), s.x, s.y, s.w, s.h, s.src().lib.desc(), s.sx, s.sy,
                    s.code);
+        got_image = BlitImage(s.family, images.dst_record(), s.x, s.y, s.w, s.h,
+                              images.src_record(seed), s.sx, s.sy, s.code);
       }
       const int32_t want =
           RefBlit(s.family, s.dst.ref, s.x, s.y, s.w, s.h, s.src().ref, s.sx, s.sy, s.code);
       ASSERT_EQ(ModelDifference(s, got, want), "") << "seed " << seed;
+      // The same scene through image records gives the same result and the same bytes.
+      ASSERT_EQ(got_image, got) << "seed " << seed;
+      ASSERT_EQ(images.DifferenceFrom(s), "") << "seed " << seed;
     }
   }
 }
