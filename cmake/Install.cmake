@@ -29,12 +29,13 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/MorvaneConfig.cmake
         DESTINATION ${MORVANE_CMAKE_DIR} COMPONENT dev)
 
 if(NOT WIN32)
-  # The .pc file finds the prefix from its own folder, however deep the library folder is
-  # (lib/x86_64-linux-gnu in the Debian packages), so that an unpacked tree works where it lies.
-  file(RELATIVE_PATH MORVANE_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig
-       ${CMAKE_INSTALL_PREFIX})
+  # The .pc file names the install prefix itself, so that pkg-config gives plain paths
+  # (-I/usr/include, which it leaves out as a system folder, rather than one relative to the file).
   configure_file(cmake/morvane.pc.in ${CMAKE_CURRENT_BINARY_DIR}/morvane.pc @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/morvane.pc
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+  # The examples, as source, beside the package's other documentation.
+  install(FILES examples/blend.c examples/host.c
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libmorvane-dev/examples COMPONENT dev)
   include(cmake/Package.cmake)
 endif()

@@ -21,6 +21,10 @@ class ImageCopy {
  public:
   ImageCopy(const HostBitmap& from, ImageLayout layout, Fence fence)
       : w_(from.width()), h_(from.height()), block_(Span(layout, w_, h_)) {
+    if (w_ <= 0 || h_ <= 0) {  // no pixels: the record alone
+      image_ = MorvaneImage{nullptr, w_, h_, 0};
+      return;
+    }
     const Shape shape = ShapeOf(layout, w_);
     const size_t span = Span(layout, w_, h_);
     uint8_t* const base =
@@ -80,6 +84,7 @@ class ImageCopy {
     }
   }
   static size_t Span(ImageLayout layout, int32_t w, int32_t h) {
+    if (w <= 0 || h <= 0) return 0;
     const Shape s = ShapeOf(layout, w);
     return s.lead + size_t(h - 1) * s.distance + size_t(w) * 4 + s.tail;
   }

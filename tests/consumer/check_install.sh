@@ -19,7 +19,8 @@ cmake -S "$here" -B "$scratch/cmake-consumer" -G Ninja -DCMAKE_PREFIX_PATH="$scr
 cmake --build "$scratch/cmake-consumer" >/dev/null
 LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer" "$version"
 
-cc -o "$scratch/pc-consumer" "$here/consumer.c" $(pkg-config --cflags --libs morvane)
+pc="pkg-config --define-variable=prefix=$scratch/prefix"  # installed away from its prefix
+cc -o "$scratch/pc-consumer" "$here/consumer.c" $($pc --cflags --libs morvane)
 LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer" "$version"
 if [ -x "$build/bin/morvane" ]; then
   "$scratch/prefix/bin/morvane" --help >/dev/null  # the tool finds the installed library

@@ -27,15 +27,30 @@ LD_LIBRARY_PATH="$lib" "$scratch/cmake-consumer/consumer" "$version"
 export PKG_CONFIG_PATH="$lib/pkgconfig"
 [ "$(pkg-config --modversion morvane)" = "$version" ] ||
   { echo "morvane.pc does not declare $version"; exit 1; }
-cc -o "$scratch/pc-consumer" "$here/consumer.c" $(pkg-config --cflags --libs morvane)
+# Installed, the .pc file gives plain system paths; unpacked here, its prefix is moved.
+flags=$(pkg-config --cflags --libs morvane | xargs)
+[ "$flags" = -lmorvane ] || { echo "morvane.pc gives '$flags', want '-lmorvane'"; exit 1; }
+pc="pkg-config --define-variable=prefix=$scratch/root/usr"
+cc -o "$scratch/pc-consumer" "$here/consumer.c" $($pc --cflags --libs morvane)
 LD_LIBRARY_PATH="$lib" "$scratch/pc-consumer" "$version"
-echo "packages: the unpacked packages' consumers built (find_package, pkg-config) and ran"
+# The examples the -dev package carries, built as their comments say.
+examples=$scratch/root/usr/share/doc/libmorvane-dev/examples
+for name in blend host; do
+  cc -std=c99 -Wall -Wextra -Werror -o "$scratch/$name" "$examples/$name.c" \
+    $($pc --cflags --libs morvane)
+  LD_LIBRARY_PATH="$lib" "$scratch/$name" "$scratch/$name.bmp"
+done
+echo "packages: the unpacked packages' consumers and examples built (find_package, pkg-config)" \
+     "and ran"
 
 # Both Windows consumers land beside the DLL, as in a host author's folder.
 win=$scratch/zip
 unzip -q "$zip" -d "$win"
 i686-w64-mingw32-gcc -O2 -static-libgcc -I "$win/include" -o "$win/consumer-mingw.exe" \
   "$here/consumer.c" "$win/lib/libMorvane.dll.a"
+# The host example, as a Windows host author builds it from the zip alone.
+i686-w64-mingw32-gcc -std=c99 -Wall -Wextra -Werror -O2 -static-libgcc -I "$win/include" \
+  -o "$win/host.exe" "$root/examples/host.c" "$win/lib/libMorvane.dll.a"
 # No MSVC C runtime exists here, so the MSVC-style consumer has none: three kernel32 calls are all
 # it needs beyond the DLL, through an import library made the same way as Morvane.lib.
 {
@@ -62,8 +77,9 @@ if [ "$wine_kind" != wine32 ]; then
 fi
 # This Wine gives exit status 0 to a program killed by an unhandled exception, so each run must
 # also have printed its closing line. Each start of emulated Wine costs most of a minute of one
-# processor, so the two run side by side.
-runs=("consumer-mingw.exe $version" consumer-msvc.exe)
+# processor, so they run side by side.
+runs=("consumer-mingw.exe $version" consumer-msvc.exe "host.exe host.bmp")
+closing=('^consumer: every export called' '^consumer: every export called' 'as expected, saved')
 pids=()
 for i in "${!runs[@]}"; do
   "$root/scripts/run-wintest.sh" wine32 "$win" ${runs[$i]} >"$scratch/run-$i.log" 2>&1 &
@@ -73,9 +89,9 @@ for i in "${!runs[@]}"; do
   status=0
   wait "${pids[$i]}" || status=$?
   cat "$scratch/run-$i.log"
-  if [ "$status" != 0 ] || ! grep -q '^consumer: every export called' "$scratch/run-$i.log"; then
+  if [ "$status" != 0 ] || ! grep -q "${closing[$i]}" "$scratch/run-$i.log"; then
     echo "packages: ${runs[$i]} failed under Wine" >&2
     exit 1
   fi
 done
-echo "packages: both Windows consumers ran under 32-bit Wine"
+echo "packages: both Windows consumers and the host example ran under 32-bit Wine"

@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
   }
   const int32_t want = argc > 1 ? (int32_t)(major * 100 + minor * 10 + build) : version;
   if (failed != 0) printf("consumer: export %d gave a wrong answer\n", failed);
+#if !defined(_WIN32)
+  const int image_failed = CallImageApi();
+  if (image_failed != 0) printf("consumer: image check %d failed\n", image_failed);
+  if (image_failed != 0) return 1;
+#endif
   printf("consumer: every export called, version number %d (want %d)\n", (int)version, (int)want);
   return failed == 0 && version == want ? 0 : 1;
 }

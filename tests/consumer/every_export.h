@@ -22,4 +22,24 @@ static int CallEveryExport(void) {
   return 0;
 }
 
+#if !defined(_WIN32)
+/* The ordinary-buffer API of the native library, on a 2 x 1 image of its own: returns 0 when a
+ * blend and a raster operation gave the documented pixels and a bad record its code, else the
+ * number of the first check that failed. */
+static int CallImageApi(void) {
+  unsigned char px[8] = {10, 20, 30, 255, 40, 50, 60, 255};
+  const unsigned char one[4] = {255, 0, 0, 255};
+  const MorvaneImage image = {px, 2, 1, 8}, dot = {(void*)one, 1, 1, 4};
+  const MorvaneImage bad = {px, 2, 1, 4}; /* rows closer than a row's bytes */
+  const MorvaneRect right = {1, 0, 2, 1};
+  if (morvane_rop(&image, 0, 0, 1, 1, &dot, 0, 0, SRCCOPY) != BLT_DONE || px[0] != 255) return 1;
+  if (morvane_clip(&image, 0, 0, 2, 1, &image, 0, 0, &right, 1) != BLT_DONE) return 2;
+  if (morvane_blend(&image, 1, 0, 1, 1, &dot, 0, 0, BLEND_ADD) != BLT_DONE || px[4] != 255)
+    return 3;
+  if (morvane_blend(&bad, 0, 0, 1, 1, &dot, 0, 0, BLEND_ADD) != BLT_BADIMAGE) return 4;
+  if (morvane_save_bmp(0, &bad) != SAVE_BADBITMAP) return 5;
+  return 0;
+}
+#endif /* !_WIN32 */
+
 #endif /* MORVANE_CONSUMER_EVERY_EXPORT_H_ */

@@ -1,6 +1,7 @@
 // BlendBlt and RopBlt on arbitrary descriptors, coordinates, sizes and codes, with pixel buffers
 // against inaccessible pages. Every run is checked against the plain model: same result, same
-// pixels, nothing changed outside the requested rectangle, and the source untouched.
+// pixels, nothing changed outside the requested rectangle, and the source untouched; then the same
+// call through image records laid out another way must give the same result and bytes.
 #include "fuzz_scene.h"
 #include "reference.h"
 
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t code = family == Family::kBlend ? code_sel % 6 : morvane_test::kRops[code_sel % 7];
   if (code_sel >= 240) code = in.Word();
   morvane_fuzz::FuzzScene scene(shape, in.Word());
+  const morvane_fuzz::FuzzImages images(scene, in.Byte());
 
   const BitmapDesc* d = scene.dst_desc();
   const BitmapDesc* s = scene.src_desc();
@@ -42,6 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       morvane_test::RefBlit(family, scene.want, x, y, w, h, scene.want_src(), sx, sy, code);
   if (got != ref) Fail("result");
   if (!scene.MatchesModel()) Fail("pixels");
+  const int32_t got_image =
+      family == Family::kBlend
+          ? morvane_blend(images.dst_record(), x, y, w, h, images.src_record(), sx, sy,
+                          int32_t(code))
+          : morvane_rop(images.dst_record(), x, y, w, h, images.src_record(), sx, sy, code);
+  if (!images.Agree(got_image, got, scene)) Fail("image records");
   // Only pixels inside the requested rectangle may change.
   const auto after = scene.dst.Snapshot();
   for (int32_t py = 0; py < shape.dh; ++py) {

@@ -50,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const morvane_test::RegionRecord record(
       rects, RecordHeader{fields[0], fields[1], fields[2], fields[3]}, tail);
   morvane_fuzz::FuzzScene scene(shape, in.Word());
+  const morvane_fuzz::FuzzImages images(scene, in.Byte());
 
   const int32_t got = ClipBlt(scene.dst_desc(), x, y, w, h, scene.src_desc(), sx, sy,
                               null_region ? nullptr : record.get());
@@ -63,5 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       [&](int64_t j, int64_t i) { return null_region || morvane_test::RectsContain(read, j, i); });
   if (got != ref) Fail("result");
   if (!scene.MatchesModel()) Fail("pixels");
+  std::vector<MorvaneRect> list(read.size() + 1);
+  for (size_t i = 0; i < read.size(); ++i) {
+    list[i] = {read[i].left, read[i].top, read[i].right, read[i].bottom};
+  }
+  const int32_t got_image =
+      morvane_clip(images.dst_record(), x, y, w, h, images.src_record(), sx, sy,
+                   null_region ? nullptr : list.data(), int32_t(read.size()));
+  if (!images.Agree(got_image, got, scene)) Fail("image records");
   return 0;
 }

@@ -10,11 +10,13 @@
 
 #include "fuzz_input.h"
 #include "host/host_bitmap.h"
+#include "image_copy.h"
 
 namespace morvane_fuzz {
 
 using morvane_test::Fence;
 using morvane_test::HostBitmap;
+using morvane_test::ImageCopy;
 using morvane_test::Pixel;
 
 struct SceneShape {
@@ -65,6 +67,33 @@ struct FuzzScene {
   std::unique_ptr<HostBitmap> own_src;
   BitmapDesc none_dst, none_src;
   std::vector<Pixel> dst_before, src_before;
+};
+
+// The scene's bitmaps copied into image records before the call, laid out as `layout` picks, for
+// the same call through the ordinary-buffer API.
+struct FuzzImages {
+  FuzzImages(FuzzScene& scene, uint8_t layout)
+      : dst(scene.dst, Layout(layout), scene.shape.dfence),
+        src(scene.own_src ? std::make_unique<ImageCopy>(scene.src(), Layout(layout / 8),
+                                                        scene.shape.sfence)
+                          : nullptr) {}
+  static morvane_test::ImageLayout Layout(uint8_t pick) {
+    return morvane_test::ImageLayout(pick % uint8_t(morvane_test::ImageLayout::kCount));
+  }
+  const MorvaneImage* dst_record() const { return dst.image(); }
+  const MorvaneImage* src_record() const { return src ? src->image() : dst.image(); }
+
+  // After the same call through both ways in: a record with a negative size is refused and nothing
+  // changes; otherwise the result and every byte are the host bitmaps'.
+  bool Agree(int32_t got_image, int32_t got_host, FuzzScene& scene) const {
+    const SceneShape& s = scene.shape;
+    if (s.dw < 0 || s.dh < 0 || (src && (s.sw < 0 || s.sh < 0))) return got_image == BLT_BADIMAGE;
+    return got_image == got_host && dst.DifferenceFrom(scene.dst).empty() &&
+           (!src || src->DifferenceFrom(scene.src()).empty());
+  }
+
+  morvane_test::ImageCopy dst;
+  std::unique_ptr<morvane_test::ImageCopy> src;
 };
 
 }  // namespace morvane_fuzz
