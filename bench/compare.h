@@ -107,6 +107,13 @@ void FillSpriteAlphas(HostBitmap& bitmap, std::mt19937& rng);
 // Random colours, every alpha 255 (a screen) or random per pixel (a layer).
 void FillDestination(HostBitmap& bitmap, std::mt19937& rng, bool opaque);
 
+// A host bitmap's pixels as an image record of the ordinary-buffer API (rows bottom-up), so that
+// the two ways in are measured on the same bytes.
+inline MorvaneImage ImageOf(const HostBitmap& bitmap) {
+  const int32_t w = bitmap.width(), h = bitmap.height();
+  return MorvaneImage{bitmap.buffer() + (size_t(h) - 1) * size_t(w) * 4, w, h, -ptrdiff_t{w} * 4};
+}
+
 // Copies `bytes` between 16-byte aligned buffers. `bypass_cache` streams the stores past the
 // caches, so that an untimed copy leaves no dirty lines behind for the next timed call to write
 // back, nor warm ones for it to find.

@@ -197,6 +197,11 @@ void MeasureSprites(const Options& o, int32_t size, const std::vector<std::uniqu
   add("BlendBlt BLEND_NORMAL", o.level, [&](const Sprite& s) {
     BlendBlt(screen.host.desc(), s.x, s.y, size, size, s.icon->host.desc(), 0, 0, BLEND_NORMAL);
   });
+  const MorvaneImage screen_image = ImageOf(screen.host);
+  add("morvane_blend BLEND_NORMAL", o.level, [&](const Sprite& s) {
+    const MorvaneImage icon = ImageOf(s.icon->host);
+    morvane_blend(&screen_image, s.x, s.y, size, size, &icon, 0, 0, BLEND_NORMAL);
+  });
   if (!o.normal_only) {
     add("RopBlt SRCCOPY", o.level, [&](const Sprite& s) {
       RopBlt(screen.host.desc(), s.x, s.y, size, size, s.icon->host.desc(), 0, 0, SRCCOPY);

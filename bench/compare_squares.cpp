@@ -82,6 +82,9 @@ const Row kRows[] = {
     {"RopBlt NOTSRCERASE", NOTSRCERASE, false},
 };
 
+// BLEND_NORMAL through the ordinary-buffer API, on the same bytes as the exports' first row.
+const char kImageRow[] = "morvane_blend BLEND_NORMAL";
+
 void Blit(const Row& row, Square& s) {
   const int32_t n = s.dst.width();
   if (row.blend) {
@@ -146,6 +149,14 @@ void MeasureSquares(const Options& o, int32_t size, bool opaque, Table& table) {
     add(row.name, o.level, draw, ours);
     add(row.name, SimdLevel::kScalar, draw, ours);
     if (r != 0) continue;
+    add(
+        kImageRow, o.level,
+        [](Square& s) {
+          const int32_t n = s.dst.width();
+          const MorvaneImage dst = ImageOf(s.dst), src = ImageOf(s.src);
+          morvane_blend(&dst, 0, 0, n, n, &src, 0, 0, BLEND_NORMAL);
+        },
+        ours);
     for (int l = int(o.level) - 1; l > int(SimdLevel::kScalar); --l) {
       add(row.name, SimdLevel(l), draw, ours);
     }
@@ -176,6 +187,7 @@ void MeasureSquares(const Options& o, int32_t size, bool opaque, Table& table) {
     const Contender& scalar = find(kRows[r].name, SimdLevel::kScalar);
     report(find(kRows[r].name, o.level), morvane::SimdLevelName(o.level), rate(scalar));
     if (r != 0) continue;
+    report(find(kImageRow, o.level), morvane::SimdLevelName(o.level), rate(scalar));
     for (int l = int(o.level) - 1; l > int(SimdLevel::kScalar); --l) {
       report(find(kRows[r].name, SimdLevel(l)), morvane::SimdLevelName(SimdLevel(l)), rate(scalar));
     }
