@@ -1,10 +1,15 @@
-/* Morvane: alpha-compositing blits on a host runtime's in-memory bitmaps, and BMP export.
+/* Morvane: exact alpha-compositing blits (five blend modes, seven raster operations, a copy
+ * through a clip region) and BMP export, on 32-bit pixels: bytes blue, green, red, alpha, not
+ * premultiplied. Every call works in place on the calling thread and keeps nothing between calls.
  *
- * How a host calls it
- *   Every bitmap is named by a BitmapDesc in the caller's memory: the host's object id and the
- *   bitmap's true width and height. The library follows the id through the host's records to the
- *   pixel buffer (32-bit pixels, bytes blue, green, red, alpha, not premultiplied, rows stored
- *   bottom-up) and works on it in place, on the calling thread, keeping nothing between calls.
+ * Two ways in
+ *   Programs with ordinary buffers (the native library): describe each image by a MorvaneImage
+ *   (pointer, size, row stride) and call morvane_blend, morvane_rop, morvane_clip and
+ *   morvane_save_bmp, at the end of this file.
+ *
+ *   The host runtime (Morvane.dll and the native library): every bitmap is named by a BitmapDesc,
+ *   the host's object id and the bitmap's true width and height; the library follows the id through
+ *   the host's records (see BitmapDesc) to the pixel buffer, whose rows are stored bottom-up.
  *
  *     BitmapDesc screen = {screen_id, 640, 480};
  *     BitmapDesc sprite = {sprite_id, 64, 64};
@@ -19,7 +24,7 @@
  *   addresses. A build whose pointers are wider than 32 bits reads those 32-bit values as the same
  *   numeric addresses, so a 64-bit host must keep its object records, their chain of records and
  *   its pixel buffers below 4 GiB. Descriptors (and regions) passed as arguments are ordinary
- *   native pointers and may lie anywhere.
+ *   native pointers and may lie anywhere, as may a MorvaneImage's pixels.
  */
 #ifndef MORVANE_H_
 #define MORVANE_H_
