@@ -59,14 +59,9 @@ cp include/morvane.h "$stage/include"/
 cp src/shell/morvane.def "$stage/lib/Morvane.def"
 cp "$win/libMorvane.dll.a" "$stage/lib"/
 llvm-dlltool -m i386 -k -d src/shell/morvane.def -l "$stage/lib/Morvane.lib"
-# README.txt holds the README's sections on calling the library, cut out of it so that the two
-# cannot drift apart; text files get Windows line ends.
-{
-  printf 'Morvane %s for 32-bit Windows: calling Morvane.dll from a host\n\n' "$version"
-  awk '/^## / { keep = ($0 == "## Embedding Morvane in a host" ||
-                        $0 == "## ClipBlt'"'"'s region argument" || $0 == "## Saving a bitmap") }
-       keep' README.md
-} | sed 's/$/\r/' >"$stage/README.txt"
+# README.txt is the host guide, copied whole: a host author needs nothing else beside the header
+# and the DLL. Text files get Windows line ends.
+sed 's/$/\r/' docs/host-guide.md >"$stage/README.txt"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 files=(Morvane.dll include/morvane.h lib/Morvane.lib lib/libMorvane.dll.a lib/Morvane.def
        README.txt LICENSE.txt)

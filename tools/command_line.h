@@ -46,11 +46,29 @@ class ArgReader {
 // keeps every sum and difference the tool forms from them inside 32 bits.
 constexpr int32_t kMaxMagnitude = 1000000000;
 
-// Parses exactly `count` comma-separated numbers ("10,-4"). False when the text is anything else.
-bool ParseNumbers(const std::string& text, int count, int32_t* out);
+enum class Numbers { kOk, kMalformed, kOutOfRange };
+
+// Parses exactly `count` comma-separated whole numbers ("10,-4"). kOutOfRange when they are whole
+// numbers but one lies beyond kMaxMagnitude, kMalformed when the text is anything else.
+Numbers ParseNumbers(const std::string& text, int count, int32_t* out);
+
+// The message for a value of `option` that ParseNumbers refused: what the option expects (`shape`,
+// as "X,Y"), why the value fails, and the value.
+std::string NumbersError(const std::string& option, const std::string& shape, Numbers problem,
+                         const std::string& value);
 
 // Whether the file name has no extension or ".bmp" (in any case): what the tool writes is a BMP.
 bool IsBmpName(const std::string& path);
+
+// Whether `text` is well-formed UTF-8, as the library's SaveToBitmapA requires of a path. Input
+// files are opened by the tool itself and may have any name.
+bool IsValidUtf8(const std::string& text);
+
+// `text` for a message: every byte that is not part of well-formed UTF-8 shown as \xHH.
+std::string Printable(const std::string& text);
+
+// "cannot write PATH: REASON", the path Printable.
+std::string CannotWrite(const std::string& path, const std::string& reason);
 
 }  // namespace morvane_tool
 

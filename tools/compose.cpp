@@ -11,6 +11,7 @@
 #include "image_file.h"
 #include "morvane.h"
 #include "operations.h"
+#include "output_check.h"
 #include "region.h"
 
 namespace morvane_tool {
@@ -36,6 +37,7 @@ constexpr char kHelp[] =
     "Blend modes: normal, add, subtract, multiply, brighten.\n"
     "Raster operations: srccopy, srcpaint, srcand, srcinvert, srcerase, notsrccopy, notsrcerase.\n"
     "The header's names (BLEND_MULTIPLY, SRCINVERT, ...) work too, in any case.\n"
+    "X, Y, W and H are whole numbers from -1000000000 to 1000000000.\n"
     "\n"
     "Exit status: 0 done, 1 an input could not be read or the output not written, 2 usage error.\n";
 
@@ -80,8 +82,9 @@ int ReadRegion(const std::string& value, ComposeArgs* args) {
   if (value.rfind(prefix, 0) != 0) {
     return Usage("--region expects ellipse:X,Y,W,H, got '" + value + "'");
   }
-  if (!ParseNumbers(value.substr(prefix.size()), 4, box)) {
-    return Usage("--region expects ellipse:X,Y,W,H with whole numbers, got '" + value + "'");
+  const Numbers parsed = ParseNumbers(value.substr(prefix.size()), 4, box);
+  if (parsed != Numbers::kOk) {
+    return Usage(NumbersError("--region", "ellipse:X,Y,W,H", parsed, value));
   }
   if (box[2] < 1 || box[3] < 1) return Usage("--region: the ellipse's W and H must be positive");
   args->has_region = true;
@@ -115,12 +118,12 @@ int ParseComposeArgs(const std::vector<std::string>& argv, ComposeArgs* args, bo
     } else if (arg == "--mode" || arg == "--rop") {
       status = ReadOperation(arg, value, args);
     } else if (arg == "--at") {
-      if (!ParseNumbers(value, 2, args->at)) {
-        status = Usage("--at expects X,Y with whole numbers, got '" + value + "'");
-      }
+      const Numbers parsed = ParseNumbers(value, 2, args->at);
+      if (parsed != Numbers::kOk) status = Usage(NumbersError("--at", "X,Y", parsed, value));
     } else if (arg == "--rect") {
-      if (!ParseNumbers(value, 4, args->rect)) {
-        status = Usage("--rect expects X,Y,W,H with whole numbers, got '" + value + "'");
+      const Numbers parsed = ParseNumbers(value, 4, args->rect);
+      if (parsed != Numbers::kOk) {
+        status = Usage(NumbersError("--rect", "X,Y,W,H", parsed, value));
       } else if (args->rect[2] < 1 || args->rect[3] < 1) {
         status = Usage("--rect: W and H must be positive");
       }
@@ -166,6 +169,9 @@ int RunCompose(const std::vector<std::string>& argv) {
   const int parsed = ParseComposeArgs(argv, &args, &help);
   if (parsed != kExitOk || help) return parsed;
 
+  // The library saves only to UTF-8 names; better to say so before the work than after it.
+  if (!IsValidUtf8(args.out)) return Fail(kExitFailure, CannotWrite(args.out, kNotUtf8));
+
   HostImage dest, src;
   std::string error;
   if (!LoadImageFile(args.files[0], &dest, &error) || !LoadImageFile(args.files[1], &src, &error)) {
@@ -198,7 +204,10 @@ int RunCompose(const std::vector<std::string>& argv) {
   }
 
   const int32_t saved = SaveToBitmapA(args.out.c_str(), dest.desc());
-  if (saved == SAVE_BADFILE) return Fail(kExitFailure, "cannot write " + args.out);
+  if (saved == SAVE_BADFILE) {
+    const uint64_t bytes = BmpFileBytes(dest.width(), dest.height());
+    return Fail(kExitFailure, CannotWrite(args.out, WhyNotWritten(args.out, bytes)));
+  }
   if (saved != SAVE_DONE) {
     return Fail(kExitFailure, "cannot save a " + std::to_string(dest.width()) + " x " +
                                   std::to_string(dest.height()) + " image as BMP");

@@ -14,6 +14,7 @@
 #include "host_image.h"
 #include "morvane.h"
 #include "operations.h"
+#include "output_check.h"
 #include "pictures.h"
 #include "region.h"
 
@@ -172,6 +173,8 @@ int RunShowcase(const std::vector<std::string>& argv) {
   std::string out = "showcase.bmp";
   int status = kExitOk;
   if (!ParseShowcaseArgs(argv, &out, &status)) return status;
+  // The library saves only to UTF-8 names; better to say so before the work than after it.
+  if (!IsValidUtf8(out)) return Fail(kExitFailure, CannotWrite(out, kNotUtf8));
 
   const std::vector<Tile> tiles = MakeTiles();
   const auto rows = static_cast<int32_t>((tiles.size() + kColumns - 1) / kColumns);
@@ -220,7 +223,10 @@ int RunShowcase(const std::vector<std::string>& argv) {
   }
 
   const int32_t saved = SaveToBitmapA(out.c_str(), sheet.desc());
-  if (saved != SAVE_DONE) return Fail(kExitFailure, "cannot write " + out);
+  if (saved == SAVE_BADFILE) {
+    return Fail(kExitFailure, CannotWrite(out, WhyNotWritten(out, BmpFileBytes(sheet_w, sheet_h))));
+  }
+  if (saved != SAVE_DONE) return Fail(kExitFailure, CannotWrite(out, "no memory for the file"));
   std::printf("wrote %s (%d x %d)\n", AbsolutePath(out).c_str(), sheet_w, sheet_h);
   return kExitOk;
 }

@@ -1,6 +1,10 @@
 // The tool's command line: exit codes and the first line of stderr for every kind of error.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +19,7 @@ struct ErrorCase {
   std::vector<std::string> args;  // "@" in an argument stands for the scratch directory
   int exit_code;
   std::string first_line;  // of stderr; "@" as above. A trailing '*' matches any rest.
+  std::function<bool()> in_child = nullptr;  // as RunTool's
 };
 
 class ToolErrors : public ::testing::Test {
@@ -23,6 +28,7 @@ class ToolErrors : public ::testing::Test {
     Picture tiny{2, 2, {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255}}};
     WriteBmp32(dir_ / "a.bmp", tiny);
     WriteText(dir_ / "notes.png", "not an image at all\n");
+    mkdir((dir_ / "folder.bmp").c_str(), 0755);
   }
 
   std::string Expand(std::string s) const {
@@ -30,10 +36,12 @@ class ToolErrors : public ::testing::Test {
     return s;
   }
 
-  void Check(const ErrorCase& c) {
+  // False when the case's `in_child` could not be arranged on this machine.
+  bool Check(const ErrorCase& c) {
     std::vector<std::string> args;
     for (const std::string& a : c.args) args.push_back(Expand(a));
-    const RunResult r = RunTool(args, dir_.path());
+    const RunResult r = RunTool(args, dir_.path(), c.in_child);
+    if (r.exit_code == kNotRun) return false;
     std::string context;
     for (const std::string& a : args) context += a + " ";
     EXPECT_EQ(r.exit_code, c.exit_code) << context;
@@ -45,6 +53,7 @@ class ToolErrors : public ::testing::Test {
       EXPECT_EQ(r.FirstErrLine(), want) << context;
     }
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line only: " << context;
+    return true;
   }
 
   ScratchDir dir_;
@@ -94,7 +103,26 @@ TEST_F(ToolErrors, UsageErrorsExitTwoWithOneLine) {
        "morvane: --at expects X,Y with whole numbers, got '4,5,6'" + help},
       {{"compose", "a.bmp", "a.bmp", "-o", "o.bmp", "--at", "3000000000,0"},
        kUsage,
-       "morvane: --at expects X,Y with whole numbers, got '3000000000,0'" + help},
+       "morvane: --at expects X,Y between -1000000000 and 1000000000, got '3000000000,0'" + help},
+      {{"compose", "a.bmp", "a.bmp", "-o", "o.bmp", "--at", "2147483647,2147483647"},
+       kUsage,
+       "morvane: --at expects X,Y between -1000000000 and 1000000000, got "
+       "'2147483647,2147483647'" +
+           help},
+      // The bound is the same past 64 bits, and a malformed number outweighs a large one.
+      {{"compose", "a.bmp", "a.bmp", "-o", "o.bmp", "--rect", "0,0,4,-99999999999999999999"},
+       kUsage,
+       "morvane: --rect expects X,Y,W,H between -1000000000 and 1000000000, got "
+       "'0,0,4,-99999999999999999999'" +
+           help},
+      {{"compose", "a.bmp", "a.bmp", "-o", "o.bmp", "--rect", "5000000000,0,4,x"},
+       kUsage,
+       "morvane: --rect expects X,Y,W,H with whole numbers, got '5000000000,0,4,x'" + help},
+      {{"compose", "a.bmp", "a.bmp", "-o", "o.bmp", "--region", "ellipse:0,0,1000000001,4"},
+       kUsage,
+       "morvane: --region expects ellipse:X,Y,W,H between -1000000000 and 1000000000, got "
+       "'ellipse:0,0,1000000001,4'" +
+           help},
       {{"compose", "a.bmp", "a.bmp", "-o", "o.bmp", "--rect", "0,0,0,4"},
        kUsage,
        "morvane: --rect: W and H must be positive" + help},
@@ -144,12 +172,57 @@ TEST_F(ToolErrors, RuntimeFailuresExitOne) {
        "morvane: notes.png is not an image this tool can read (PNG, BMP, TGA or JPEG): *"},
       {{"compose", "a.bmp", "a.bmp", "-o", "@/no/such/dir/o.bmp"},
        kFailure,
-       "morvane: cannot write @/no/such/dir/o.bmp"},
+       "morvane: cannot write @/no/such/dir/o.bmp: No such file or directory"},
       {{"showcase", "-o", "@/no/such/dir/s.bmp"},
        kFailure,
-       "morvane: cannot write @/no/such/dir/s.bmp"},
+       "morvane: cannot write @/no/such/dir/s.bmp: No such file or directory"},
+      // The operating system's reason, whatever the library's save could not do.
+      {{"compose", "a.bmp", "a.bmp", "-o", "folder.bmp"},
+       kFailure,
+       "morvane: cannot write folder.bmp: Is a directory"},
+      {{"showcase", "-o", "@"}, kFailure, "morvane: cannot write @: Is a directory"},
+      {{"compose", "a.bmp", "a.bmp", "-o", "a.bmp/o.bmp"},
+       kFailure,
+       "morvane: cannot write a.bmp/o.bmp: Not a directory"},
+      {{"compose", "a.bmp", "a.bmp", "-o", "/proc/o.bmp"},
+       kFailure,
+       "morvane: cannot write /proc/o.bmp: No such file or directory"},
+      // A name that is not UTF-8 reads as an input, but the library saves to UTF-8 names only.
+      {{"compose", "a.bmp", "a.bmp", "-o", "\xFE.bmp"},
+       kFailure,
+       "morvane: cannot write \\xFE.bmp: not valid UTF-8 (the library saves to UTF-8 names only)"},
+      {{"showcase", "-o", "@/s\xC3.bmp"},
+       kFailure,
+       "morvane: cannot write @/s\\xC3.bmp: not valid UTF-8 (the library saves to UTF-8 names "
+       "only)"},
   };
   for (const ErrorCase& c : cases) Check(c);
+}
+
+// Refusals that need the tool to run as someone the permissions apply to, or on a file system that
+// only it sees; each is skipped where the machine cannot arrange it.
+TEST_F(ToolErrors, OutputsTheSystemRefusesSayWhy) {
+  ASSERT_EQ(mkdir((dir_ / "locked").c_str(), 0555), 0);
+  ASSERT_EQ(mkdir((dir_ / "ro").c_str(), 0755), 0);
+  ASSERT_EQ(chmod((dir_ / "a.bmp").c_str(), 0644), 0);
+  const std::string read_only = dir_ / "ro";
+  const ErrorCase cases[] = {
+      {{"compose", "a.bmp", "a.bmp", "-o", "locked/o.bmp"},
+       kFailure,
+       "morvane: cannot write locked/o.bmp: Permission denied",
+       morvane_test::DropRootInChild},
+      {{"showcase", "-o", "@/ro/s.bmp"},
+       kFailure,
+       "morvane: cannot write @/ro/s.bmp: Read-only file system",
+       [read_only] {
+         return unshare(CLONE_NEWNS) == 0 &&
+                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                mount("tmpfs", read_only.c_str(), "tmpfs", MS_RDONLY, "size=64k") == 0;
+       }},
+  };
+  int ran = 0;
+  for (const ErrorCase& c : cases) ran += Check(c) ? 1 : 0;
+  if (ran < 2) GTEST_SKIP() << 2 - ran << " of the 2 cases could not be arranged here";
 }
 
 TEST_F(ToolErrors, HelpGoesToStdoutAndExitsZero) {

@@ -34,7 +34,8 @@ uint32_t Get32(const std::string& b, size_t at) {
 
 }  // namespace
 
-RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd) {
+RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd,
+                  const std::function<bool()>& in_child) {
   // Output goes to files beside the run, so neither stream can fill up and stall the tool.
   const ScratchDir streams;
   const std::string out_path = streams / "stdout", err_path = streams / "stderr";
@@ -50,9 +51,9 @@ RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd) 
   if (pid == 0) {
     const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(cwd.c_str()) != 0) {
-      _exit(127);
-    }
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+    if (in_child && !in_child()) _exit(kNotRun);
+    if (chdir(cwd.c_str()) != 0) _exit(127);
     execv(argv[0], argv.data());
     _exit(127);
   }

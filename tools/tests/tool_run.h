@@ -3,6 +3,7 @@
 #define MORVANE_TOOLS_TESTS_TOOL_RUN_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,14 @@ struct RunResult {
   std::string FirstErrLine() const { return err.substr(0, err.find('\n')); }
 };
 
-// Runs the tool with `args` in the directory `cwd`.
-RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd);
+// Exit code of a run whose `in_child` could not arrange what it was asked to.
+constexpr int kNotRun = 77;
+
+// Runs the tool with `args` in the directory `cwd`. `in_child`, when given, runs in the tool's
+// process before it starts (to drop privileges, or to mount a file system only it sees); when it
+// returns false the tool is not started and the exit code is kNotRun.
+RunResult RunTool(const std::vector<std::string>& args, const std::string& cwd,
+                  const std::function<bool()>& in_child = nullptr);
 
 using morvane_test::Pixel;
 using morvane_test::ScratchDir;
