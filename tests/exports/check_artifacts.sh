@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release artifacts (scripts/package.sh) carry the project version everywhere, ship the same
-# exports as the builds the tests ran, are fit to ship, and pass lintian but for the tags README.md
-# explains.
+# exports as the builds the tests ran, are fit to ship, and pass lintian but for the tags
+# docs/packaging.md explains.
 #   check_artifacts.sh DIST_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -73,7 +73,12 @@ want=$(printf 'undecorate:%s\n' $stdcall | xargs)
 [ "$got" = "$want" ] || fail "Morvane.lib imports '$got', want '$want'"
 echo "artifacts: both import libraries name the six stdcall exports"
 
-# lintian, pedantic and experimental tags included, finds nothing but what README.md explains.
+# The zip's README.txt is the host guide whole, with Windows line ends.
+unzip -p "$zip" README.txt | tr -d '\r' | cmp -s - "$root/docs/host-guide.md" ||
+  fail "the zip's README.txt is not docs/host-guide.md"
+
+# lintian, pedantic and experimental tags included, finds nothing but what docs/packaging.md
+# explains.
 # Its spelling check reads every run of printable bytes in the library as text, machine code too;
 # a word it finds only in the code is instructions that happen to spell it, and any change to the
 # walks can make or unmake one, so only words the library holds outside its code count.
