@@ -7,6 +7,7 @@
 
 #include "blit_call.h"
 #include "host/host_bitmap.h"
+#include "image_copy.h"
 #include "random_scene.h"
 #include "simd_helpers.h"
 

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "image_copy.h"
 #include "random_scene.h"
 #include "region_record.h"
 #include "simd_helpers.h"

@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/host_bitmap.h"
+#include "random_scene.h"
 
 namespace morvane_test {
 
@@ -108,6 +110,34 @@ inline std::vector<MorvaneImage> BadImageRecords(const MorvaneImage& good) {
           {p, 9, 5, 35},       {p, 9, 5, -35},   {p, 9, 5, 0},
           {p, 9, 3, huge},     {p, 9, 3, -huge}, {p, 9, 2, PTRDIFF_MIN}};
 }
+
+// The scene's bitmaps as image records, for the same call through the ordinary-buffer API: each
+// laid out one of the ways ImageCopy knows, by the seed. A bitmap drawn onto itself is one record,
+// or every other time two records of the same buffer.
+struct SceneImages {
+  SceneImages(const RandomScene& s, uint32_t seed)
+      : dst(s.dst.lib, ImageLayout(seed % uint32_t(ImageLayout::kCount)), s.fence),
+        src(s.self ? nullptr
+                   : std::make_unique<ImageCopy>(
+                         s.src().lib, ImageLayout(seed / 5 % uint32_t(ImageLayout::kCount)),
+                         s.fence == Fence::kEnd ? Fence::kStart : Fence::kEnd)),
+        alias(*dst.image()) {}
+  const MorvaneImage* dst_record() const { return dst.image(); }
+  const MorvaneImage* src_record(uint32_t seed) const {
+    if (src) return src->image();
+    return seed % 2 ? &alias : dst.image();
+  }
+  // What differs from the host bitmaps after the same call through the exports.
+  std::string DifferenceFrom(const RandomScene& s) const {
+    std::string d = dst.DifferenceFrom(s.dst.lib);
+    if (d.empty() && src) d = src->DifferenceFrom(s.src().lib);
+    return d;
+  }
+
+  ImageCopy dst;
+  std::unique_ptr<ImageCopy> src;
+  MorvaneImage alias;
+};
 
 }  // namespace morvane_test
 

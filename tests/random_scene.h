@@ -3,7 +3,7 @@
 // arguments: sizes of 1 and not multiples of 4 or 8, positions hanging off every edge, every
 // operator, both guard-page ends, overlaps in every direction. The blit, vector-level and ClipBlt
 // loops, native and in the Windows test program, draw their scenes here and judge them with
-// ModelDifference.
+// ModelDifference. (The same scenes through image records: image_copy.h.)
 #ifndef MORVANE_TESTS_RANDOM_SCENE_H_
 #define MORVANE_TESTS_RANDOM_SCENE_H_
 
@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "host/host_bitmap.h"
-#include "image_copy.h"
 #include "reference.h"
 
 namespace morvane_test {
@@ -130,34 +129,6 @@ void VectorScenePlan::Shape(uint32_t seed, RandomScene& s) const {
   const int32_t k = int32_t(seed - mixed);
   s.FlushAgainstGuards(1 + k / int32_t(per_width), per_width == 8 ? k / 4 % 2 * 2 + k % 2 : 0);
 }
-
-// The scene's bitmaps as image records, for the same call through the ordinary-buffer API: each
-// laid out one of the ways ImageCopy knows, by the seed. A bitmap drawn onto itself is one record,
-// or every other time two records of the same buffer.
-struct SceneImages {
-  SceneImages(const RandomScene& s, uint32_t seed)
-      : dst(s.dst.lib, ImageLayout(seed % uint32_t(ImageLayout::kCount)), s.fence),
-        src(s.self ? nullptr
-                   : std::make_unique<ImageCopy>(
-                         s.src().lib, ImageLayout(seed / 5 % uint32_t(ImageLayout::kCount)),
-                         s.fence == Fence::kEnd ? Fence::kStart : Fence::kEnd)),
-        alias(*dst.image()) {}
-  const MorvaneImage* dst_record() const { return dst.image(); }
-  const MorvaneImage* src_record(uint32_t seed) const {
-    if (src) return src->image();
-    return seed % 2 ? &alias : dst.image();
-  }
-  // What differs from the host bitmaps after the same call through the exports.
-  std::string DifferenceFrom(const RandomScene& s) const {
-    std::string d = dst.DifferenceFrom(s.dst.lib);
-    if (d.empty() && src) d = src->DifferenceFrom(s.src().lib);
-    return d;
-  }
-
-  ImageCopy dst;
-  std::unique_ptr<ImageCopy> src;
-  MorvaneImage alias;
-};
 
 // What differs between the library's call and the model's (empty when nothing does): the result,
 // the destination, or a separate source, which must stay untouched.

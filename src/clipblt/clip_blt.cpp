@@ -4,39 +4,28 @@
 // which sets itself up once and walks each band of boxes row by row. Work and memory follow the
 // rectangle and the region, never the size of the source bitmap.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
-#include "bitmap/fit.h"
-#include "bitmap/image_view.h"
 #include "bitmap/pixel_view.h"
 #include "clipblt/clip_list.h"
 #include "clipblt/clip_union.h"
 #include "clipblt/coverage.h"
 #include "clipblt/region_rects.h"
+#include "composite/blit.h"
 #include "composite/op_table.h"
+#include "heap_block.h"
 
 namespace morvane {
 namespace {
 
-struct FreeOnExit {
-  void* block = nullptr;
-  FreeOnExit() = default;
-  FreeOnExit(const FreeOnExit&) = delete;
-  FreeOnExit& operator=(const FreeOnExit&) = delete;
-  ~FreeOnExit() { std::free(block); }
-};
-
 // Copies the w x h source rectangle at (sx, sy) into a block of rows stored top-down without
 // gaps and returns a view of it, or a view without pixels when the block cannot be had.
 PixelView CopySourceRect(const PixelView& src, int32_t sx, int32_t sy, int32_t w, int32_t h,
-                         FreeOnExit* block) {
+                         HeapBlock<uint8_t>* block) {
   const size_t row_bytes = size_t(w) * 4;
   PixelView copy{nullptr, w, h, static_cast<ptrdiff_t>(row_bytes), nullptr};
-  if (size_t(h) > SIZE_MAX / row_bytes) return copy;
-  block->block = std::malloc(row_bytes * size_t(h));
-  if (block->block == nullptr) return copy;
-  copy.pixels = static_cast<uint8_t*>(block->block);
+  if (size_t(h) > SIZE_MAX / row_bytes || !block->Allocate(row_bytes * size_t(h))) return copy;
+  copy.pixels = block->get();
   for (int32_t i = 0; i < h; ++i) {
     std::memcpy(PixelAt(copy, 0, i), PixelAt(src, sx, sy + i), row_bytes);
   }
@@ -65,7 +54,7 @@ int32_t ClipViews(const PixelView& dst_view, int32_t x, int32_t y, int32_t w, in
   UnionScratch scratch;
   if (covered && !coverage.Reserve(w, h)) return BLT_EMPTY;
   if (!covered && !banded && !ReserveUnion(pieces.size(), &scratch)) return BLT_EMPTY;
-  FreeOnExit source_copy;
+  HeapBlock<uint8_t> source_copy;
   // Merging could change a source pixel before it is read: work from a copy of the rectangle.
   if (RectSpansOverlap(dst_view, x, y, w, h, src_view, sx, sy)) {
     src_view = CopySourceRect(src_view, sx, sy, w, h, &source_copy);
@@ -104,11 +93,9 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
                    const BitmapDesc* src, int32_t sx, int32_t sy, MorvaneRegion region) {
   // The region is anchored where the caller asked for the rectangle, so fitting must not move it.
   const int32_t asked_x = x, asked_y = y;
-  FitBlitRect(*dest, x, y, w, h, *src, sx, sy);
-  if (IsEmptyFit(w, h)) return BLT_EMPTY;
-  const PixelView dst_view = MakePixelView(dest);
-  const PixelView src_view = MakePixelView(src);
-  if (dst_view.pixels == nullptr || src_view.pixels == nullptr) return BLT_EMPTY;
+  PixelView dst_view, src_view;
+  const int32_t opened = OpenHostBlit(dest, x, y, w, h, src, sx, sy, &dst_view, &src_view);
+  if (opened != BLT_DONE) return opened;
   if (region == nullptr) {
     return ClipViews(dst_view, x, y, w, h, src_view, sx, sy, asked_x, asked_y, WholeFrame);
   }
@@ -124,12 +111,11 @@ int32_t RunClipBlt(const BitmapDesc* dest, int32_t x, int32_t y, int32_t w, int3
 int32_t RunImageClip(const MorvaneImage* dest, int32_t x, int32_t y, int32_t w, int32_t h,
                      const MorvaneImage* src, int32_t sx, int32_t sy, const MorvaneRect* rects,
                      int32_t count) {
-  PixelView dst_view, src_view;
-  if (!MakeImageView(dest, &dst_view) || !MakeImageView(src, &src_view)) return BLT_BADIMAGE;
   if (count < 0 || (rects == nullptr && count > 0)) return BLT_BADIMAGE;
   const int32_t asked_x = x, asked_y = y;
-  FitBlitRect(dst_view, x, y, w, h, src_view, sx, sy);
-  if (IsEmptyFit(w, h)) return BLT_EMPTY;
+  PixelView dst_view, src_view;
+  const int32_t opened = OpenImageBlit(dest, x, y, w, h, src, sx, sy, &dst_view, &src_view);
+  if (opened != BLT_DONE) return opened;
   if (rects == nullptr) {
     return ClipViews(dst_view, x, y, w, h, src_view, sx, sy, asked_x, asked_y, WholeFrame);
   }

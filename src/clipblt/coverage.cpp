@@ -1,7 +1,5 @@
 #include "clipblt/coverage.h"
 
-#include <cstdlib>
-
 namespace morvane {
 namespace {
 
@@ -10,13 +8,10 @@ constexpr int64_t kMaxCoveragePixels = int64_t{1} << 22;
 
 }  // namespace
 
-Coverage::~Coverage() { std::free(words_); }
-
 bool Coverage::Reserve(int32_t w, int32_t h) {
   // One zero word beyond each row's last, so that reading 64 bits from any pixel stays inside.
   stride_ = size_t(w) / 64 + 2;
-  words_ = static_cast<uint64_t*>(std::calloc(stride_ * size_t(h), sizeof(uint64_t)));
-  return words_ != nullptr;
+  return words_.Allocate(stride_ * size_t(h), /*zeroed=*/true);
 }
 
 bool PreferCoverage(const ClipBox* boxes, size_t count, const ClipShape& shape, int32_t w,

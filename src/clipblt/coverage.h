@@ -9,6 +9,7 @@
 
 #include "clipblt/clip_list.h"
 #include "composite/composite_rect.h"
+#include "heap_block.h"
 
 namespace morvane {
 
@@ -17,14 +18,13 @@ class Coverage {
   Coverage() = default;
   Coverage(const Coverage&) = delete;
   Coverage& operator=(const Coverage&) = delete;
-  ~Coverage();
 
   // A clear mask for a w x h rectangle; false when the memory cannot be had.
   bool Reserve(int32_t w, int32_t h);
 
   // Sets the bits of every pixel the boxes cover.
   void Mark(const ClipBox* boxes, size_t count) {
-    uint64_t* const words = words_;
+    uint64_t* const words = words_.get();
     const size_t stride = stride_;
     for (size_t n = 0; n < count; ++n) {
       const ClipBox& box = boxes[n];
@@ -44,11 +44,11 @@ class Coverage {
     }
   }
 
-  const uint64_t* data() const { return words_; }
+  const uint64_t* data() const { return words_.get(); }
   size_t stride() const { return stride_; }
 
  private:
-  uint64_t* words_ = nullptr;
+  HeapBlock<uint64_t> words_;
   size_t stride_ = 0;
 };
 

@@ -5,9 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <type_traits>
+
+#include "heap_block.h"
 
 namespace morvane {
 
@@ -19,20 +20,17 @@ class SmallBuffer {
   SmallBuffer() = default;
   SmallBuffer(const SmallBuffer&) = delete;
   SmallBuffer& operator=(const SmallBuffer&) = delete;
-  ~SmallBuffer() {
-    if (data_ != inline_) std::free(data_);
-  }
+  ~SmallBuffer() = default;
 
   // Makes room for at least `n` items, keeping the first `keep`. False when the heap cannot give
   // it; the buffer is then as it was.
   bool Reserve(size_t n, size_t keep = 0) {
     if (n <= capacity_) return true;
-    if (n > SIZE_MAX / sizeof(T)) return false;
-    T* grown = static_cast<T*>(std::malloc(n * sizeof(T)));
-    if (grown == nullptr) return false;
-    if (keep > 0) std::memcpy(grown, data_, keep * sizeof(T));
-    if (data_ != inline_) std::free(data_);
-    data_ = grown;
+    HeapBlock<T> grown;
+    if (!grown.Allocate(n)) return false;
+    if (keep > 0) std::memcpy(grown.get(), data_, keep * sizeof(T));
+    heap_.Swap(grown);
+    data_ = heap_.get();
     capacity_ = n;
     return true;
   }
@@ -43,6 +41,7 @@ class SmallBuffer {
 
  private:
   T inline_[N];
+  HeapBlock<T> heap_;
   T* data_ = inline_;
   size_t capacity_ = N;
 };

@@ -8,18 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "export/file_sink.h"
 #include "export/path_text.h"
+#include "heap_block.h"
 
 namespace morvane {
 namespace {
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-using Text = std::unique_ptr<char, FreeDeleter>;
+using Text = HeapBlock<char>;
 
 // File names here are bytes; the library hands them UTF-8. Returns null for a missing, empty or
 // malformed path. `owned` keeps a converted wide path alive.
@@ -28,8 +25,7 @@ const char* NativePath(const CallerPath& path, Text& owned) {
   if (path.utf16 != nullptr) {
     const size_t size = Utf8SizeOfUtf16(path.utf16);
     if (size == kBadText) return nullptr;
-    owned.reset(static_cast<char*>(std::malloc(size + 1)));
-    if (!owned) return nullptr;
+    if (!owned.Allocate(size + 1)) return nullptr;
     EncodeUtf8(path.utf16, owned.get());
     bytes = owned.get();
   } else if (bytes != nullptr && !IsValidUtf8(bytes)) {
@@ -43,7 +39,7 @@ const char* NativePath(const CallerPath& path, Text& owned) {
 const char* FollowLink(const char* path, Text& owned) {
   struct stat st;
   if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  owned.reset(realpath(path, nullptr));
+  owned.Reset(realpath(path, nullptr));
   return owned ? owned.get() : path;
 }
 
@@ -67,8 +63,7 @@ int CreateTemporary(const char* target, Text& name) {
   const char* slash = std::strrchr(target, '/');
   const size_t folder = slash != nullptr ? static_cast<size_t>(slash - target) + 1 : 0;
   constexpr size_t kNameRoom = 48;
-  name.reset(static_cast<char*>(std::malloc(folder + kNameRoom)));
-  if (!name) {
+  if (!name.Allocate(folder + kNameRoom)) {
     errno = ENOMEM;
     return -1;
   }

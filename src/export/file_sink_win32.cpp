@@ -5,22 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <memory>
 
 #include "export/file_sink.h"
 #include "export/path_text.h"
+#include "heap_block.h"
 
 namespace morvane {
 namespace {
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-using WideText = std::unique_ptr<wchar_t, FreeDeleter>;
-
-WideText AllocateWide(size_t units) {
-  return WideText(static_cast<wchar_t*>(std::malloc(units * sizeof(wchar_t))));
-}
+using WideText = HeapBlock<wchar_t>;
 
 // The caller's path as UTF-16, converted from UTF-8 at whatever length it needs. Null for a
 // missing, empty or malformed path; `owned` keeps a converted path alive.
@@ -30,9 +23,9 @@ const wchar_t* WidePath(const CallerPath& path, WideText& owned) {
     // With -1 the count includes the terminator, so the converted path is terminated.
     const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.utf8, -1, nullptr, 0);
     if (units <= 0) return nullptr;
-    owned = AllocateWide(static_cast<size_t>(units));
-    if (!owned || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.utf8, -1, owned.get(),
-                                      units) != units) {
+    if (!owned.Allocate(static_cast<size_t>(units)) ||
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.utf8, -1, owned.get(), units) !=
+            units) {
       return nullptr;
     }
     wide = owned.get();
@@ -55,8 +48,8 @@ bool AbsolutePath(const wchar_t* path, WideText& out) {
   const DWORD need = GetFullPathNameW(path, 0, nullptr, nullptr);
   if (need == 0) return false;
   constexpr size_t kPrefixRoom = 8;  // \\?\UNC\ replacing the leading two backslashes
-  WideText buffer = AllocateWide(kPrefixRoom + need + kTempNameRoom);
-  if (!buffer) return false;
+  WideText buffer;
+  if (!buffer.Allocate(kPrefixRoom + need + kTempNameRoom)) return false;
   wchar_t* body = buffer.get() + kPrefixRoom;
   const DWORD got = GetFullPathNameW(path, need, body, nullptr);
   if (got == 0 || got >= need) return false;
@@ -70,8 +63,7 @@ bool AbsolutePath(const wchar_t* path, WideText& out) {
       std::memcpy(body, L"\\\\?\\UNC", 7 * sizeof(wchar_t));
     }
   }
-  out = AllocateWide(std::wcslen(body) + 1);
-  if (!out) return false;
+  if (!out.Allocate(std::wcslen(body) + 1)) return false;
   std::wcscpy(out.get(), body);
   return true;
 }
@@ -93,8 +85,7 @@ HANDLE CreateTemporary(const wchar_t* target, WideText& name, DWORD* error) {
   static std::atomic<uint32_t> counter{0};
   const wchar_t* slash = std::wcsrchr(target, L'\\');
   const size_t folder = slash != nullptr ? static_cast<size_t>(slash - target) + 1 : 0;
-  name = AllocateWide(folder + kTempNameRoom);
-  if (!name) {
+  if (!name.Allocate(folder + kTempNameRoom)) {
     *error = ERROR_NOT_ENOUGH_MEMORY;
     return INVALID_HANDLE_VALUE;
   }

@@ -1,10 +1,10 @@
 #include "export/write_bitmap.h"
 
 #include <cassert>
-#include <cstdlib>
 
 #include "bitmap/image_view.h"
 #include "export/bitmap_file.h"
+#include "heap_block.h"
 
 namespace morvane {
 
@@ -12,13 +12,10 @@ int32_t WriteBitmapFile(const CallerPath& path, const PixelView& view) {
   uint32_t size = 0;
   if (!BitmapFileSize(view.width, view.height, &size)) return SAVE_BADBITMAP;
   assert(view.pixels != nullptr || view.width == 0 || view.height == 0);
-  // malloc rather than new: running out of memory must come back as a result, not an exception.
-  auto* buffer = static_cast<uint8_t*>(std::malloc(size));
-  if (buffer == nullptr) return SAVE_BADBITMAP;
-  PackBitmapFile(buffer, view, size);
-  const int32_t result = PlaceFile(path, buffer, size);
-  std::free(buffer);
-  return result;
+  HeapBlock<uint8_t> buffer;
+  if (!buffer.Allocate(size)) return SAVE_BADBITMAP;
+  PackBitmapFile(buffer.get(), view, size);
+  return PlaceFile(path, buffer.get(), size);
 }
 
 int32_t SaveBitmap(const CallerPath& path, const BitmapDesc* desc) {
