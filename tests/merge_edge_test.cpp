@@ -95,7 +95,7 @@ TEST(MergeEdgeCases, PixelMergedWithItselfWeighsByTheNewAlpha) {
   // One pixel as both source and destination: every colour byte becomes op(d, d) exactly.
   Pixel p{100, 100, 100, 128};
   morvane::PixelView v = BareView(&p.b, 1, 1);
-  Row(B, BLEND_ADD)->walk(v, 0, 0, 1, 1, v, 0, 0);
+  WalkWhole(ReferenceWalk(B, BLEND_ADD), v, v, 1, 1);
   EXPECT_EQ(p, (Pixel{200, 200, 200, 191}));
   // The same bytes as a separate source are weighed by the source alpha.
   EXPECT_EQ(MergeOne(B, BLEND_ADD, {100, 100, 100, 128}, {100, 100, 100, 128}),

@@ -28,9 +28,8 @@ struct PairGrid {
       }
     }
   }
-  void Run(morvane::RectWalk walk) {
-    morvane::PixelView d = BareView(dst.data(), 256, 256), s = BareView(src.data(), 256, 256);
-    walk(d, 0, 0, 256, 256, s, 0, 0);
+  void Run(morvane::BoxWalk walk) {
+    WalkWhole(walk, BareView(dst.data(), 256, 256), BareView(src.data(), 256, 256), 256, 256);
   }
   // With an opaque source every byte must equal X exactly.
   int Mismatches(Family family, uint32_t code) const {
@@ -52,7 +51,7 @@ TEST(OperatorsExhaustive, EveryBlendModeOnEveryBytePair) {
   for (const morvane::OpEntry& row : morvane::kBlendOps) {
     SCOPED_TRACE(row.name);
     PairGrid grid(255);
-    grid.Run(row.walk);
+    grid.Run(ReferenceWalk(Family::kBlend, row.code));
     EXPECT_EQ(grid.Mismatches(Family::kBlend, row.code), 0);
   }
 }
@@ -61,7 +60,7 @@ TEST(OperatorsExhaustive, EveryRasterOperationOnEveryBytePair) {
   for (const morvane::OpEntry& row : morvane::kRopOps) {
     SCOPED_TRACE(row.name);
     PairGrid grid(255);
-    grid.Run(row.walk);
+    grid.Run(ReferenceWalk(Family::kRop, row.code));
     EXPECT_EQ(grid.Mismatches(Family::kRop, row.code), 0);
   }
 }
@@ -84,14 +83,14 @@ struct BrightenWithoutCap {
 };
 
 TEST(OperatorsExhaustive, WrongVariantsAreCaught) {
-  auto mismatches = [](morvane::RectWalk walk, Family family, uint32_t code) {
+  auto mismatches = [](morvane::BoxWalk walk, Family family, uint32_t code) {
     PairGrid grid(255);
     grid.Run(walk);
     return grid.Mismatches(family, code);
   };
-  EXPECT_GT(mismatches(morvane::CompositeRectT<MultiplyByShift>, Family::kBlend, 3), 0);
-  EXPECT_GT(mismatches(morvane::CompositeRectT<MultiplyRounded>, Family::kBlend, 3), 0);
-  EXPECT_GT(mismatches(morvane::CompositeRectT<BrightenWithoutCap>, Family::kBlend, 4), 0);
+  EXPECT_GT(mismatches(morvane::ReferenceBoxWalk<MultiplyByShift>, Family::kBlend, 3), 0);
+  EXPECT_GT(mismatches(morvane::ReferenceBoxWalk<MultiplyRounded>, Family::kBlend, 3), 0);
+  EXPECT_GT(mismatches(morvane::ReferenceBoxWalk<BrightenWithoutCap>, Family::kBlend, 4), 0);
 }
 
 // The merge over every (destination alpha, source alpha) pair, with colours that make both
@@ -110,8 +109,8 @@ TEST(MergeExhaustive, EveryAlphaPairMatchesTheModel) {
       RefMerge(&want[i * 4], s,
                [&](int dd, int ss) { return RefOp(Family::kBlend, code, dd, ss); });
     }
-    morvane::PixelView dv = BareView(dst.data(), 256, 256), sv = BareView(src.data(), 256, 256);
-    Row(Family::kBlend, code)->walk(dv, 0, 0, 256, 256, sv, 0, 0);
+    WalkWhole(ReferenceWalk(Family::kBlend, code), BareView(dst.data(), 256, 256),
+              BareView(src.data(), 256, 256), 256, 256);
     EXPECT_EQ(dst, want) << morvane::kBlendOps[code].name;
   }
 }
@@ -147,8 +146,8 @@ TEST(MergeRandom, WholePixelsMatchTheModelForEveryOperator) {
         RefMerge(&want[i * 4], &src[i * 4],
                  [&](int d, int s) { return RefOp(family, code, d, s); });
       }
-      morvane::PixelView dv = BareView(dst.data(), 256, 256), sv = BareView(src.data(), 256, 256);
-      table[r].walk(dv, 0, 0, 256, 256, sv, 0, 0);
+      WalkWhole(ReferenceWalk(family, code), BareView(dst.data(), 256, 256),
+                BareView(src.data(), 256, 256), 256, 256);
       EXPECT_EQ(dst, want) << table[r].name;
     }
   }

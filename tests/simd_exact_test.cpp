@@ -120,16 +120,9 @@ struct Image {
 };
 
 // Runs `walk` over the whole of dst with src, on a copy of dst.
-Image Walked(morvane::RectWalk walk, const Image& dst, Image& src) {
-  Image out = dst;
-  morvane::PixelView d = out.View(), s = src.View();
-  walk(d, 0, 0, out.width, out.height, s, 0, 0);
-  return out;
-}
 Image Walked(morvane::BoxWalk walk, const Image& dst, Image& src) {
   Image out = dst;
-  const morvane::ClipBox whole{0, 0, out.width, out.height};
-  walk(morvane::BlitViews{out.View(), src.View(), 0, 0, 0, 0}, &whole, 1);
+  WalkWhole(walk, out.View(), src.View(), out.width, out.height);
   return out;
 }
 
@@ -202,7 +195,7 @@ TEST(SimdExhaustive, EveryAlphaPairAndStepMatchesTheReferenceWalk) {
   const StepCases cases;
   Image dst(4096, cases.Rows()), src(4096, cases.Rows());
   cases.Fill(dst, src);
-  const Image want = Walked(morvane::kBlendOps[0].walk, dst, src);
+  const Image want = Walked(ReferenceWalk(Family::kBlend, BLEND_NORMAL), dst, src);
   for (SimdLevel level : VectorLevels()) {
     const Image got = Walked(SimdWalksFor(level)->blend[0], dst, src);
     const long i = FirstDifference(want, got);
@@ -242,7 +235,7 @@ TEST(SimdExhaustive, EveryBytePairOfEveryOperatorMatchesTheReferenceWalk) {
       const auto* table = family == Family::kBlend ? morvane::kBlendOps : morvane::kRopOps;
       const size_t rows = family == Family::kBlend ? 5 : 7;
       for (size_t r = 0; r < rows; ++r) {
-        const Image want = Walked(table[r].walk, dst, src);
+        const Image want = Walked(ReferenceWalk(family, table[r].code), dst, src);
         for (SimdLevel level : VectorLevels()) {
           const morvane::LevelWalks* walks = SimdWalksFor(level);
           const Image got =

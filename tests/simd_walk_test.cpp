@@ -129,7 +129,7 @@ TEST(SimdBlits, AliasedViewsTakeTheReferenceWalk) {
         ScopedSimdCap cap(cap_level);
         morvane::PixelView dst = BareView(buf.data() + offset * 4, 32, 4);
         morvane::PixelView src = BareView(buf.data(), 32, 4);
-        return morvane::RopComposite(dst, 0, 0, 32, 4, src, 0, 0, SRCINVERT);
+        return morvane::Composite(morvane::OpFamily::kRop, dst, 0, 0, 32, 4, src, 0, 0, SRCINVERT);
       };
       ASSERT_EQ(run(fast, level), BLT_DONE);
       ASSERT_EQ(run(slow, SimdLevel::kScalar), BLT_DONE);

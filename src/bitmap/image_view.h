@@ -20,7 +20,7 @@ namespace morvane {
 inline bool MakeImageView(const MorvaneImage* image, PixelView* view) {
   if (image == nullptr || image->width < 0 || image->height < 0) return false;
   auto* const pixels = static_cast<uint8_t*>(image->pixels);
-  *view = PixelView{pixels, image->width, image->height, image->stride, nullptr};
+  *view = PixelView{pixels, image->width, image->height, image->stride};
   if (image->width == 0 || image->height == 0) return true;
   if (pixels == nullptr) return false;
   const uint64_t row_bytes = uint64_t{4} * uint32_t(image->width);

@@ -18,21 +18,19 @@ struct PixelView {
   int32_t width;
   int32_t height;
   ptrdiff_t stride;  // bytes from row y to row y + 1, negative where rows are stored bottom-up
-  const BitmapDesc* desc;  // the host descriptor the view came from, or null
 };
 
 // A host-laid buffer: `buffer` is its first byte, which holds the bottom row. Sizes that are not
 // positive give a view whose pixels are `buffer` itself: nothing is ever read through it.
-inline PixelView BottomUpView(uint8_t* buffer, int32_t width, int32_t height,
-                              const BitmapDesc* desc = nullptr) {
+inline PixelView BottomUpView(uint8_t* buffer, int32_t width, int32_t height) {
   const ptrdiff_t row_bytes = ptrdiff_t{4} * (width > 0 ? width : 0);
   uint8_t* top = buffer;
   if (buffer != nullptr && height > 0) top += (ptrdiff_t{height} - 1) * row_bytes;
-  return PixelView{top, width, height, -row_bytes, desc};
+  return PixelView{top, width, height, -row_bytes};
 }
 
 inline PixelView MakePixelView(const BitmapDesc* desc) {
-  return BottomUpView(ResolvePixels(desc->id), desc->width, desc->height, desc);
+  return BottomUpView(ResolvePixels(desc->id), desc->width, desc->height);
 }
 
 // The pixel at (x, y), y counted from the top row. The offset is formed in pointer-width

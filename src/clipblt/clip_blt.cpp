@@ -23,7 +23,7 @@ namespace {
 PixelView CopySourceRect(const PixelView& src, int32_t sx, int32_t sy, int32_t w, int32_t h,
                          HeapBlock<uint8_t>* block) {
   const size_t row_bytes = size_t(w) * 4;
-  PixelView copy{nullptr, w, h, static_cast<ptrdiff_t>(row_bytes), nullptr};
+  PixelView copy{nullptr, w, h, static_cast<ptrdiff_t>(row_bytes)};
   if (size_t(h) > SIZE_MAX / row_bytes || !block->Allocate(row_bytes * size_t(h))) return copy;
   copy.pixels = block->get();
   for (int32_t i = 0; i < h; ++i) {

@@ -11,10 +11,6 @@
 
 namespace morvane {
 
-// A walk over a fitted rectangle with its operator bound in: CompositeRectT below.
-using RectWalk = void (*)(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                          const PixelView& src, int32_t sx, int32_t sy);
-
 // A non-empty piece of a fitted w x h rectangle, in the rectangle's own coordinates:
 // 0 <= left < right <= w and 0 <= top < bottom <= h.
 struct ClipBox {

@@ -1,6 +1,6 @@
 // Operator tables, generated from the operator lists in channel_ops.h and looked up once per call:
-// the rows callers name (code and name, with the reference rectangle walk), and for each
-// instruction set a table of walks in the same order.
+// the rows callers name (code and name), and for the reference walk and each instruction set a
+// table of walks in the same order.
 #ifndef MORVANE_COMPOSITE_OP_TABLE_H_
 #define MORVANE_COMPOSITE_OP_TABLE_H_
 
@@ -16,15 +16,13 @@ namespace morvane {
 struct OpEntry {
   uint32_t code;     // the blend mode or raster operation code the caller passes
   const char* name;  // the public name of the code
-  RectWalk walk;     // CompositeRectT built for this operator: the reference walk
 };
 
 template <class List>
 struct OpRows;
 template <class... Ops>
 struct OpRows<OpList<Ops...>> {
-  static constexpr OpEntry kRows[sizeof...(Ops)] = {
-      {Ops::kCode, Ops::kName, CompositeRectT<Ops>}...};
+  static constexpr OpEntry kRows[sizeof...(Ops)] = {{Ops::kCode, Ops::kName}...};
 };
 
 inline constexpr const OpEntry (&kBlendOps)[BlendOpList::kCount] = OpRows<BlendOpList>::kRows;
@@ -99,15 +97,6 @@ inline int32_t Composite(OpFamily family, const PixelView& dst, int32_t x, int32
   const ClipBox whole{0, 0, w, h};
   walk(BlitViews{dst, src, x, y, sx, sy}, &whole, 1);
   return BLT_DONE;
-}
-
-inline int32_t BlendComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                              const PixelView& src, int32_t sx, int32_t sy, uint32_t mode) {
-  return Composite(OpFamily::kBlend, dst, x, y, w, h, src, sx, sy, mode);
-}
-inline int32_t RopComposite(const PixelView& dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                            const PixelView& src, int32_t sx, int32_t sy, uint32_t rop) {
-  return Composite(OpFamily::kRop, dst, x, y, w, h, src, sx, sy, rop);
 }
 
 }  // namespace morvane
