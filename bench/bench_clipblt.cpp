@@ -55,63 +55,53 @@ void Rate(benchmark::State& state, int32_t size) {
       double(size) * size * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_Sprite_RopBlt(benchmark::State& state) {
+// Times one call per iteration of a sprite-sized blit of `size` pixels from the sheet, the call
+// given the sheet and the size.
+template <class Call>
+void TimeSprite(benchmark::State& state, Call call) {
   const auto size = static_cast<int32_t>(state.range(0));
   Sheet& s = TheSheet();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        RopBlt(s.screen.desc(), 100, 100, size, size, s.sheet.desc(), 2000, 2000, SRCCOPY));
+    benchmark::DoNotOptimize(call(s, size));
     benchmark::ClobberMemory();
   }
   Rate(state, size);
+}
+
+void BM_Sprite_RopBlt(benchmark::State& state) {
+  TimeSprite(state, [](Sheet& s, int32_t size) {
+    return RopBlt(s.screen.desc(), 100, 100, size, size, s.sheet.desc(), 2000, 2000, SRCCOPY);
+  });
+}
+
+// ClipBlt of a sprite from the sheet through `region` (null: no region) onto the screen, or onto
+// the sheet itself, a pixel or a few from the source.
+void TimeClipBlt(benchmark::State& state, const std::vector<uint32_t>* region, bool onto_sheet) {
+  const MorvaneRegion clip = region != nullptr ? AsRegion(*region) : nullptr;
+  TimeSprite(state, [clip, onto_sheet](Sheet& s, int32_t n) {
+    return onto_sheet ? ClipBlt(s.sheet.desc(), 2001, 2003, n, n, s.sheet.desc(), 2000, 2000, clip)
+                      : ClipBlt(s.screen.desc(), 100, 100, n, n, s.sheet.desc(), 2000, 2000, clip);
+  });
 }
 
 void BM_Sprite_ClipBlt_Ellipse(benchmark::State& state) {
   const auto size = static_cast<int32_t>(state.range(0));
-  Sheet& s = TheSheet();
   const std::vector<uint32_t> ellipse = EllipseRecord(0, 0, size, size);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(ClipBlt(s.screen.desc(), 100, 100, size, size, s.sheet.desc(), 2000,
-                                     2000, AsRegion(ellipse)));
-    benchmark::ClobberMemory();
-  }
-  Rate(state, size);
+  TimeClipBlt(state, &ellipse, false);
 }
 
-void BM_Sprite_ClipBlt_NoRegion(benchmark::State& state) {
-  const auto size = static_cast<int32_t>(state.range(0));
-  Sheet& s = TheSheet();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        ClipBlt(s.screen.desc(), 100, 100, size, size, s.sheet.desc(), 2000, 2000, nullptr));
-    benchmark::ClobberMemory();
-  }
-  Rate(state, size);
-}
+void BM_Sprite_ClipBlt_NoRegion(benchmark::State& state) { TimeClipBlt(state, nullptr, false); }
 
 void BM_Sprite_ClipBlt_OntoItself(benchmark::State& state) {
   const auto size = static_cast<int32_t>(state.range(0));
-  Sheet& s = TheSheet();
   const std::vector<uint32_t> ellipse = EllipseRecord(0, 0, size, size);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(ClipBlt(s.sheet.desc(), 2001, 2003, size, size, s.sheet.desc(), 2000,
-                                     2000, AsRegion(ellipse)));
-    benchmark::ClobberMemory();
-  }
-  Rate(state, size);
+  TimeClipBlt(state, &ellipse, true);
 }
 
 void BM_Sprite_ClipBlt_SheetSizedEllipse(benchmark::State& state) {
-  const auto size = static_cast<int32_t>(state.range(0));
-  Sheet& s = TheSheet();
   // Anchored so that the sprite sits in the middle of the ellipse.
   const std::vector<uint32_t> ellipse = EllipseRecord(-2000, -2000, kSheet, kSheet);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(ClipBlt(s.screen.desc(), 100, 100, size, size, s.sheet.desc(), 2000,
-                                     2000, AsRegion(ellipse)));
-    benchmark::ClobberMemory();
-  }
-  Rate(state, size);
+  TimeClipBlt(state, &ellipse, false);
 }
 
 BENCHMARK(BM_Sprite_RopBlt)->Arg(32)->Arg(256)->Unit(benchmark::kMicrosecond);
