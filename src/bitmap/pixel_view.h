@@ -21,12 +21,14 @@ struct PixelView {
 };
 
 // A host-laid buffer: `buffer` is its first byte, which holds the bottom row. Sizes that are not
-// positive give a view whose pixels are `buffer` itself: nothing is ever read through it.
+// positive give a view whose pixels are `buffer` itself: nothing is ever read through it. The top
+// row's address is formed in unsigned arithmetic, since a descriptor's sizes are only checked
+// after the view is made (a save refuses sizes no file could hold).
 inline PixelView BottomUpView(uint8_t* buffer, int32_t width, int32_t height) {
-  const ptrdiff_t row_bytes = ptrdiff_t{4} * (width > 0 ? width : 0);
-  uint8_t* top = buffer;
-  if (buffer != nullptr && height > 0) top += (ptrdiff_t{height} - 1) * row_bytes;
-  return PixelView{top, width, height, -row_bytes};
+  const uintptr_t row_bytes = uintptr_t{4} * uint32_t(width > 0 ? width : 0);
+  uintptr_t top = reinterpret_cast<uintptr_t>(buffer);
+  if (buffer != nullptr && height > 0) top += (uintptr_t(uint32_t(height)) - 1) * row_bytes;
+  return PixelView{reinterpret_cast<uint8_t*>(top), width, height, -ptrdiff_t(row_bytes)};
 }
 
 inline PixelView MakePixelView(const BitmapDesc* desc) {
