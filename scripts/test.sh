@@ -39,7 +39,7 @@ step "fuzzing (${MORVANE_FUZZ_SECONDS:-30} s per target)"
 scripts/fuzz.sh
 
 step "Windows build and tests ($wine_kind)"
-win_preset=test-${wine_kind#wine}
+win_preset=test-win${wine_kind#wine}
 win_build=build/$win_preset
 cmake --preset "$win_preset" >/dev/null
 cmake --build --preset "$win_preset" -j "$jobs"
