@@ -1,5 +1,6 @@
-// Putting a packed file at the caller's path. The only code that touches the file system; one
-// implementation per platform (file_sink_posix.cpp, file_sink_win32.cpp).
+// Putting a packed file at the caller's path. One implementation for every platform
+// (place_file.cpp), over the file calls of file_calls.h, which are the only code that touches the
+// file system (file_sink_posix.cpp, file_sink_win32.cpp).
 #ifndef MORVANE_EXPORT_FILE_SINK_H_
 #define MORVANE_EXPORT_FILE_SINK_H_
 

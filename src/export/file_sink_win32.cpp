@@ -1,16 +1,15 @@
+// The file calls of file_calls.h on Windows: file names are UTF-16, made absolute, and a long one
+// is given the form that has no MAX_PATH limit.
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
-#include "export/file_sink.h"
+#include "export/file_calls.h"
 #include "export/path_text.h"
-#include "heap_block.h"
 
 namespace morvane {
+namespace os {
 namespace {
 
 using WideText = HeapBlock<wchar_t>;
@@ -37,9 +36,6 @@ const wchar_t* WidePath(const CallerPath& path, WideText& owned) {
 bool StartsWith(const wchar_t* text, const wchar_t* prefix) {
   return std::wcsncmp(text, prefix, std::wcslen(prefix)) == 0;
 }
-
-// Room after the folder for the temporary file's name.
-constexpr size_t kTempNameRoom = 40;
 
 // The absolute form of `path` in `out`, with room for a temporary name after it. Plain paths stop
 // at MAX_PATH units, so a long one is given the \\?\ form, which the file functions take up to
@@ -68,97 +64,72 @@ bool AbsolutePath(const wchar_t* path, WideText& out) {
   return true;
 }
 
-wchar_t* AppendDecimal(wchar_t* out, uint32_t value) {
-  wchar_t digits[10];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n > 0) *out++ = digits[--n];
-  return out;
-}
+HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
-// Creates a new, empty file beside `target` with a name no one else uses, open for writing while
-// others may only read it. `name` receives the name.
-HANDLE CreateTemporary(const wchar_t* target, WideText& name, DWORD* error) {
-  static std::atomic<uint32_t> counter{0};
-  const wchar_t* slash = std::wcsrchr(target, L'\\');
-  const size_t folder = slash != nullptr ? static_cast<size_t>(slash - target) + 1 : 0;
-  if (!name.Allocate(folder + kTempNameRoom)) {
-    *error = ERROR_NOT_ENOUGH_MEMORY;
-    return INVALID_HANDLE_VALUE;
-  }
-  std::wmemcpy(name.get(), target, folder);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    wchar_t* end = name.get() + folder;
-    std::wmemcpy(end, L"~morvane-", 9);
-    end = AppendDecimal(end + 9, GetCurrentProcessId());
-    *end++ = L'-';
-    end = AppendDecimal(end, counter++);
-    std::wmemcpy(end, L".tmp", 5);
-    const HANDLE file = CreateFileW(name.get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    *error = GetLastError();
-    if (file != INVALID_HANDLE_VALUE ||
-        (*error != ERROR_FILE_EXISTS && *error != ERROR_ALREADY_EXISTS)) {
-      return file;
-    }
-  }
-  return INVALID_HANDLE_VALUE;
-}
-
-bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
-  constexpr size_t kMostPerCall = size_t{1} << 30;
-  while (size > 0) {
-    DWORD written = 0;
-    const auto chunk = static_cast<DWORD>(std::min(size, kMostPerCall));
-    if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
-}
-
-int32_t WriteInPlace(const wchar_t* target, const uint8_t* data, size_t size) {
-  const HANDLE file = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return SAVE_BADFILE;
-  bool ok = WriteAll(file, data, size);
-  ok = CloseHandle(file) && ok;
-  return ok ? SAVE_DONE : SAVE_BADFILE;
+FileHandle Held(HANDLE file) {
+  return file != INVALID_HANDLE_VALUE ? reinterpret_cast<FileHandle>(file) : kNoFile;
 }
 
 }  // namespace
 
-int32_t PlaceFile(const CallerPath& path, const uint8_t* data, size_t size) {
-  WideText converted, target, temp;
+const char kFolderSeparator = '\\';
+const char kTempNamePrefix[] = "~morvane-";
+
+const wchar_t* ResolveTarget(const CallerPath& path, PathText& owned) {
+  WideText converted;
   const wchar_t* given = WidePath(path, converted);
-  if (given == nullptr || !AbsolutePath(given, target)) return SAVE_BADFILE;
-
-  const DWORD attributes = GetFileAttributesW(target.get());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  // Opening a folder or a read-only file for writing fails, and replacing one must fail too.
-  if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
-    return SAVE_BADFILE;
-  }
-
-  DWORD error = 0;
-  const HANDLE file = CreateTemporary(target.get(), temp, &error);
-  if (file == INVALID_HANDLE_VALUE) {
-    // A folder that forbids new names can still hold a file we may rewrite.
-    return exists && error == ERROR_ACCESS_DENIED ? WriteInPlace(target.get(), data, size)
-                                                  : SAVE_BADFILE;
-  }
-  // Flushed before the move, so that after a crash the name holds the old file or the new one.
-  bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  if (ok &&
-      MoveFileExW(temp.get(), target.get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return SAVE_DONE;
-  }
-  DeleteFileW(temp.get());
-  return SAVE_BADFILE;
+  if (given == nullptr || !AbsolutePath(given, owned)) return nullptr;
+  return owned.get();
 }
 
+Target InspectTarget(const wchar_t* target, OldFile*) {
+  const DWORD attributes = GetFileAttributesW(target);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Target::kMissing;
+  // Opening a folder or a read-only file for writing fails, and replacing one must fail too.
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    return Target::kRefused;
+  }
+  return Target::kReplaceable;
+}
+
+// While it is written, others may open the new file to read it and for nothing else.
+Created CreateNewFile(const wchar_t* name, FileHandle* file) {
+  const HANDLE created = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created != INVALID_HANDLE_VALUE) {
+    *file = Held(created);
+    return Created::kDone;
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return Created::kNameTaken;
+  return error == ERROR_ACCESS_DENIED ? Created::kFolderRefused : Created::kFailed;
+}
+
+uint32_t ProcessId() { return GetCurrentProcessId(); }
+
+// The new file takes the permissions its folder gives new files; nothing of the old one is kept.
+void CarryOver(FileHandle, const OldFile&) {}
+
+FileHandle OpenToRewrite(const wchar_t* target) {
+  return Held(CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+size_t WriteSome(FileHandle file, const uint8_t* data, size_t size) {
+  DWORD written = 0;
+  if (!WriteFile(Handle(file), data, static_cast<DWORD>(size), &written, nullptr)) return 0;
+  return written;
+}
+
+bool Flush(FileHandle file) { return FlushFileBuffers(Handle(file)) != 0; }
+
+bool Close(FileHandle file) { return CloseHandle(Handle(file)) != 0; }
+
+bool MoveOver(const wchar_t* from, const wchar_t* to) {
+  return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void Remove(const wchar_t* name) { DeleteFileW(name); }
+
+}  // namespace os
 }  // namespace morvane
