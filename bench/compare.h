@@ -1,6 +1,6 @@
 // What the comparison's sections share: the options of a run, the measuring loop (contenders
 // sampled in turns, medians), the tables and CSV rows they print, the scenes' pixels, and SDL as a
-// peer. Each section (squares, sprites, per call, ClipBlt) lives in its own file.
+// peer. Each section (squares, sprites, layers, per call, ClipBlt) lives in its own file.
 #ifndef MORVANE_BENCH_COMPARE_H_
 #define MORVANE_BENCH_COMPARE_H_
 
@@ -147,6 +147,7 @@ std::vector<const SdlPeer*> SdlPeers();
 // The sections, each printing its tables (and CSV rows).
 void RunSquares(const Options& options);
 void RunSprites(const Options& options);
+void RunLayers(const Options& options);
 void RunPerCall(const Options& options);
 void RunClipBlt(const Options& options);
 

@@ -2,7 +2,7 @@
 // samples in turns. Markdown tables on stdout, ready for the README; --csv adds rows for the chart.
 //
 //   morvane_compare [--quick] [--cap sse2|sse4.1|avx2|avx512] [--csv FILE]
-//                   [--sections squares,sprites,per-call,clipblt] [--normal-only]
+//                   [--sections squares,sprites,layers,per-call,clipblt] [--normal-only]
 //                   [--variant NAME] [--levels]
 //
 // --quick takes fewer and shorter samples; --cap measures as on a processor that stops at that
@@ -24,7 +24,7 @@ int Usage(const char* why) {
   std::fprintf(stderr,
                "morvane_compare: %s\n"
                "usage: morvane_compare [--quick] [--cap sse2|sse4.1|avx2|avx512] [--csv FILE]\n"
-               "         [--sections squares,sprites,per-call,clipblt] [--normal-only]\n"
+               "         [--sections squares,sprites,layers,per-call,clipblt] [--normal-only]\n"
                "         [--variant NAME] [--levels]\n",
                why);
   return 2;
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   Options o;
   const SimdLevel cpu = morvane::CpuSimdLevel();
   o.level = cpu;
-  std::string sections = "squares,sprites,per-call,clipblt", csv_path;
+  std::string sections = "squares,sprites,layers,per-call,clipblt", csv_path;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
   if (Listed(sections, "squares")) morvane_bench::RunSquares(o);
   std::fflush(stdout);
   if (Listed(sections, "sprites")) morvane_bench::RunSprites(o);
+  std::fflush(stdout);
+  if (Listed(sections, "layers")) morvane_bench::RunLayers(o);
   std::fflush(stdout);
   if (Listed(sections, "per-call")) morvane_bench::RunPerCall(o);
   std::fflush(stdout);

@@ -4,62 +4,12 @@
 // a premultiplied copy of each icon, as pixman expects) and SDL's alpha blit.
 #include <pixman.h>
 
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
 
-#include "compare.h"
-
-#if !defined(MORVANE_BENCH_STB)
-#define MORVANE_BENCH_STB 0
-#endif  // !MORVANE_BENCH_STB
-
-#if MORVANE_BENCH_STB
-#include <stb_image.h>
-#endif  // MORVANE_BENCH_STB
+#include "compare_icons.h"
 
 namespace morvane_bench {
 namespace {
-
-constexpr int32_t kScreenWidth = 1920, kScreenHeight = 1080;
-constexpr size_t kSprites = 2000, kSlice = 250;
-constexpr size_t kIconsPerSize = 256;
-const char kIconTheme[] = "/usr/share/icons/Adwaita";
-
-// The host's bitmap and each peer's view of one icon. The peers see the host's bottom-up rows as
-// top-down ones, so they draw every sprite mirrored at the mirrored place: the same bytes as ours.
-struct Icon {
-  HostBitmap host;
-  Pixels premultiplied;
-  pixman_image_t* pixman;
-  std::vector<void*> sdl;
-
-  // `rgba` as stb_image gives it: rows top-down, bytes red, green, blue, alpha.
-  Icon(int32_t size, const uint8_t* rgba, const std::vector<const SdlPeer*>& peers)
-      : host(size, size), premultiplied(size_t(size) * size) {
-    for (int32_t y = 0; y < size; ++y) {
-      for (int32_t x = 0; x < size; ++x) {
-        const uint8_t* p = rgba + (size_t(y) * size + x) * 4;
-        host.Set(x, y, {p[2], p[1], p[0], p[3]});
-      }
-    }
-    const uint8_t* from = host.buffer();
-    uint8_t* to = premultiplied.bytes();
-    for (size_t i = 0; i < host.buffer_bytes(); i += 4) {
-      for (int c = 0; c < 3; ++c) to[i + c] = uint8_t((from[i + c] * from[i + 3] + 127) / 255);
-      to[i + 3] = from[i + 3];
-    }
-    pixman = pixman_image_create_bits(PIXMAN_a8r8g8b8, size, size, premultiplied.words(), size * 4);
-    for (const SdlPeer* peer : peers) sdl.push_back(peer->Wrap(host.buffer(), size, size));
-  }
-  ~Icon() {
-    pixman_image_unref(pixman);
-    const std::vector<const SdlPeer*> peers = SdlPeers();
-    for (size_t p = 0; p < peers.size(); ++p) peers[p]->Free(sdl[p]);
-  }
-  Icon(const Icon&) = delete;
-  Icon& operator=(const Icon&) = delete;
-};
 
 // The screen every contender draws on, where it can. Each sample is one contender drawing whole
 // frames, or many slices of them, so the screen is as warm for each as it would be alone. With a
@@ -107,78 +57,7 @@ struct Screen {
   Screen& operator=(const Screen&) = delete;
 };
 
-#if MORVANE_BENCH_STB
-
-// The icons of one size that are not wholly opaque, in path order; when there are more than
-// kIconsPerSize, every k-th of them, so that every folder of the theme has its share.
-std::vector<std::unique_ptr<Icon>> LoadIcons(int32_t size, size_t* with_alpha) {
-  namespace fs = std::filesystem;
-  const fs::path folder =
-      fs::path(kIconTheme) / (std::to_string(size) + "x" + std::to_string(size));
-  std::vector<fs::path> paths;
-  std::error_code error;
-  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    if (it->path().extension() == ".png") paths.push_back(it->path());
-  }
-  std::sort(paths.begin(), paths.end());
-  std::vector<std::vector<uint8_t>> images;
-  for (const fs::path& path : paths) {
-    int w = 0, h = 0, channels = 0;
-    stbi_uc* rgba = stbi_load(path.c_str(), &w, &h, &channels, 4);
-    if (rgba == nullptr) continue;
-    const size_t bytes = size_t(w) * size_t(h) * 4;
-    bool alpha = false;
-    for (size_t i = 3; i < bytes && !alpha; i += 4) alpha = rgba[i] != 255;
-    if (w == size && h == size && alpha) images.emplace_back(rgba, rgba + bytes);
-    stbi_image_free(rgba);
-  }
-  *with_alpha = images.size();
-  const std::vector<const SdlPeer*> peers = SdlPeers();
-  std::vector<std::unique_ptr<Icon>> icons;
-  const size_t count = std::min(images.size(), kIconsPerSize);
-  for (size_t i = 0; i < count; ++i) {
-    icons.push_back(std::make_unique<Icon>(size, images[i * images.size() / count].data(), peers));
-  }
-  return icons;
-}
-
-#else
-
-std::vector<std::unique_ptr<Icon>> LoadIcons(int32_t, size_t* with_alpha) {
-  *with_alpha = 0;
-  return {};
-}
-
-#endif  // MORVANE_BENCH_STB
-
-struct Sprite {
-  const Icon* icon;
-  int32_t x, y;
-};
-
-// One frame's sprites, anywhere from just off the left or top edge to just off the right or
-// bottom one; and how many of their pixels land on the screen.
-std::vector<Sprite> PlaceSprites(const std::vector<std::unique_ptr<Icon>>& icons, int32_t size,
-                                 double* visible_pixels) {
-  std::mt19937 rng(static_cast<uint32_t>(size));
-  std::uniform_int_distribution<size_t> pick(0, icons.size() - 1);
-  std::uniform_int_distribution<int32_t> x(1 - size, kScreenWidth - 1),
-      y(1 - size, kScreenHeight - 1);
-  std::vector<Sprite> sprites;
-  *visible_pixels = 0;
-  for (size_t i = 0; i < kSprites; ++i) {
-    const Sprite s = {icons[pick(rng)].get(), x(rng), y(rng)};
-    const int32_t w = std::min(s.x + size, kScreenWidth) - std::max(s.x, 0);
-    const int32_t h = std::min(s.y + size, kScreenHeight) - std::max(s.y, 0);
-    *visible_pixels += double(w) * h;
-    sprites.push_back(s);
-  }
-  return sprites;
-}
-
-void MeasureSprites(const Options& o, int32_t size, const std::vector<std::unique_ptr<Icon>>& icons,
-                    Table& table) {
+void MeasureSprites(const Options& o, int32_t size, const Icons& icons, Table& table) {
   const std::vector<const SdlPeer*> peers = SdlPeers();
   Screen screen(peers);
   double pixels = 0;
@@ -210,11 +89,11 @@ void MeasureSprites(const Options& o, int32_t size, const std::vector<std::uniqu
   const size_t first_peer = all.size();
   add("pixman OVER (premultiplied)", morvane::kTopSimdLevel, [&](const Sprite& s) {
     pixman_image_composite32(PIXMAN_OP_OVER, s.icon->pixman, nullptr, screen.pixman, 0, 0, 0, 0,
-                             s.x, kScreenHeight - s.y - size, size, size);
+                             s.x, PeerY(s, size), size, size);
   });
   for (size_t p = 0; p < peers.size(); ++p) {
     auto draw = [&, p](const Sprite& s) {
-      peers[p]->Blit(s.icon->sdl[p], screen.sdl[p], s.x, kScreenHeight - s.y - size);
+      peers[p]->Blit(s.icon->sdl[p], screen.sdl[p], s.x, PeerY(s, size));
     };
     screen.Share(*peers[p], p, [&] {
       for (const Sprite& s : sprites) draw(s);
@@ -243,21 +122,10 @@ void MeasureSprites(const Options& o, int32_t size, const std::vector<std::uniqu
 
 void RunSprites(const Options& o) {
   std::printf("### Sprites\n\n");
-  if (!MORVANE_BENCH_STB) {
-    std::printf("Left out: the bench was built without stb_image (libstb-dev) to read icons.\n\n");
-    return;
-  }
-  std::vector<std::vector<std::unique_ptr<Icon>>> icons;
-  std::string found;
-  for (int32_t size : {16, 32, 64}) {
-    size_t with_alpha = 0;
-    icons.push_back(LoadIcons(size, &with_alpha));
-    found += (found.empty() ? "" : ", ") + std::to_string(icons.back().size()) + " of " +
-             std::to_string(with_alpha) + " at " + std::to_string(size);
-  }
-  if (icons[0].empty() && icons[1].empty() && icons[2].empty()) {
-    std::printf("Left out: no PNG icons with alpha under %s (Debian's adwaita-icon-theme).\n\n",
-                kIconTheme);
+  std::string found, why;
+  const std::vector<Icons> icons = LoadIconSets(&found, &why);
+  if (icons.empty()) {
+    std::printf("Left out: %s.\n\n", why.c_str());
     return;
   }
   std::printf(
@@ -269,9 +137,8 @@ void RunSprites(const Options& o) {
                                       "ns/sprite", "Mpix/s", "/pixman"};
   for (const SdlPeer* peer : SdlPeers()) headers.push_back(std::string("/") + peer->name());
   Table table(headers, "ll" + std::string(headers.size() - 2, 'r'));
-  const int32_t sizes[] = {16, 32, 64};
   for (size_t i = 0; i < icons.size(); ++i) {
-    if (!icons[i].empty()) MeasureSprites(o, sizes[i], icons[i], table);
+    if (!icons[i].empty()) MeasureSprites(o, kIconSizes[i], icons[i], table);
   }
   table.Print();
 }

@@ -60,7 +60,7 @@ for level in $($compare --levels); do
 done
 echo "== BLEND_NORMAL with eight vector registers"
 runs+=("$out/run-${#runs[@]}.csv")
-build/bench-xmm8/bin/morvane_compare "${quick[@]}" --normal-only --sections squares,sprites \
+build/bench-xmm8/bin/morvane_compare "${quick[@]}" --normal-only --sections squares,sprites,layers \
   --variant "8 vector registers" --csv "${runs[-1]}" | tee -a "$out/results.md"
 
 # One CSV: the header once, then every run's rows.

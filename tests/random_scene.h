@@ -24,6 +24,7 @@ struct SceneLimits {
   bool sprites = false;  // alphas in runs; destinations opaque, whole or around a layer
   int32_t min_w = 1;     // the smallest bitmap width
   int32_t min_h = 1;     // and height
+  bool layer = false;    // the destination a cleared layer with sprites on it (see MakeLayer)
 };
 
 struct RandomScene;
@@ -31,17 +32,20 @@ struct RandomScene;
 // The phases of the vector-level loops, native and in the Windows test program (which draws fewer
 // scenes): mixed scenes with alphas in runs; rectangles 1 to 33 pixels wide flush against the
 // guard pages, `per_width` seeds a width (four give both fences, eight also the end gaps 0 to 3);
-// whole bitmaps too large for the nearer caches; whole bitmaps 9 to 16 pixels wide, sprites' rows.
+// whole bitmaps too large for the nearer caches; whole bitmaps 9 to 16 pixels wide, sprites' rows;
+// mixed scenes onto cleared layers with sprites on them.
 struct VectorScenePlan {
   uint32_t mixed;
   int32_t mixed_w, mixed_h;
   int self_every;
-  uint32_t per_width, large, narrow;
+  uint32_t per_width, large, narrow, layers;
 
   uint32_t flush_end() const { return mixed + per_width * 33; }
   uint32_t large_end() const { return flush_end() + large; }
-  uint32_t end() const { return large_end() + narrow; }
+  uint32_t narrow_end() const { return large_end() + narrow; }
+  uint32_t end() const { return narrow_end() + layers; }
   SceneLimits LimitsFor(uint32_t seed) const {
+    if (seed >= narrow_end()) return {mixed_w, mixed_h, self_every, true, 8, 1, true};
     if (seed >= large_end()) return {16, 8, self_every, true, 9};
     if (seed >= flush_end()) return {300, 300, self_every, true, 260, 260};
     return {mixed_w, mixed_h, self_every, true, seed >= mixed ? 40 : 1};
@@ -74,9 +78,11 @@ struct RandomScene {
     w = Uni(-2, limits.max_w + 3), h = Uni(-2, limits.max_h + 3);
     sx = Uni(-8, limits.max_w + 2), sy = Uni(-8, limits.max_h + 2);
     if (self && seed % 3 == 0) sx = x + Uni(-2, 2), sy = y + Uni(-2, 2);  // near-overlap shifts
-    // A screen; or, every other time, a screen with a layer's rectangle on it, so that the rows
-    // of one blit, and the vectors of one row, may meet both.
-    if (limits.sprites && seed % 3 != 2) {
+    if (limits.layer) {
+      MakeLayer(dst);
+    } else if (limits.sprites && seed % 3 != 2) {
+      // A screen; or, every other time, a screen with a layer's rectangle on it, so that the rows
+      // of one blit, and the vectors of one row, may meet both.
       int32_t left = 0, top = 0, right = 0, bottom = 0;
       if (seed % 3 == 1) {
         left = Uni(0, dw - 1), top = Uni(0, dh - 1);
@@ -86,6 +92,35 @@ struct RandomScene {
       dst.ref.MakeOpaque(left, top, right, bottom);
     }
     src_before = src().lib.Snapshot();
+  }
+
+  // A layer as a host draws on it: cleared to transparent, then covered by opaque sprites, whose
+  // edges alone leave alphas in between. Here every alpha is 0 but in a few rectangles of 255,
+  // each edge pixel of which takes a random alpha one time in three, so that vectors meet layers
+  // that are clear or opaque throughout, and both, and either beside alphas in between.
+  void MakeLayer(TwinBitmaps& twins) {
+    const int32_t cols = twins.lib.width(), rows = twins.lib.height();
+    std::vector<uint8_t> alphas(size_t(cols) * size_t(rows), 0);
+    for (int k = Uni(1, 4); k > 0; --k) {
+      const int32_t left = Uni(0, cols - 1), top = Uni(0, rows - 1);
+      const int32_t right = Uni(left + 1, cols), bottom = Uni(top + 1, rows);
+      for (int32_t row = top; row < bottom; ++row) {
+        for (int32_t col = left; col < right; ++col) {
+          const bool edge = col == left || col == right - 1 || row == top || row == bottom - 1;
+          alphas[size_t(row) * size_t(cols) + size_t(col)] =
+              uint8_t(edge && Uni(0, 2) == 0 ? Uni(1, 254) : 255);
+        }
+      }
+    }
+    for (HostBitmap* b : {&twins.lib, &twins.ref}) {
+      for (int32_t row = 0; row < rows; ++row) {
+        for (int32_t col = 0; col < cols; ++col) {
+          Pixel p = b->Get(col, row);
+          p.a = alphas[size_t(row) * size_t(cols) + size_t(col)];
+          b->Set(col, row, p);
+        }
+      }
+    }
   }
 
   // The rectangle flush against the guard page: at the end of the top row (Fence::kEnd, less
@@ -123,8 +158,8 @@ struct RandomScene {
 };
 
 void VectorScenePlan::Shape(uint32_t seed, RandomScene& s) const {
+  if (seed >= narrow_end() || seed < mixed) return;
   if (seed >= flush_end()) return s.WholeBitmaps();
-  if (seed < mixed) return;
   // Both fences alternate every two seeds; with eight a width, the gaps 0 to 3 every four.
   const int32_t k = int32_t(seed - mixed);
   s.FlushAgainstGuards(1 + k / int32_t(per_width), per_width == 8 ? k / 4 % 2 * 2 + k % 2 : 0);

@@ -189,26 +189,65 @@ struct StepCases {
     }
   }
   int32_t Rows() const { return int32_t((pixels.size() + 4095) / 4096); }
+
+  // Lays the cases over a destination alpha of 0 or 255 out row by row, as on a layer that
+  // sprites have covered or not, the two interleaved in an irregular pattern so that vectors hold
+  // both, and after every 37 of them one of the other cases, their destination alphas taken in
+  // turn from 1 to 254: vectors of every width meet destinations that are all clear or opaque
+  // beside ones that are not by a single alpha, 1 and 254 among them. The padding pixels are
+  // transparent on both sides.
+  void FillLayer(Image& dst, Image& src) const {
+    std::vector<size_t> clear, opaque, other[256];
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      const uint8_t da = pixels[i][3];
+      (da == 0 ? clear : da == 255 ? opaque : other[da]).push_back(i);
+    }
+    size_t at = 0, next_clear = 0, next_opaque = 0, inserted = 0;
+    auto put = [&](size_t i) {
+      std::memcpy(dst.Pixel(at), &pixels[i][0], 4);
+      std::memcpy(src.Pixel(at++), &pixels[i][4], 4);
+    };
+    for (size_t k = 0; next_clear < clear.size() || next_opaque < opaque.size(); ++k) {
+      const bool take_clear = next_opaque == opaque.size() ||
+                              (next_clear < clear.size() && (k * 2654435761u >> 13 & 1));
+      put(take_clear ? clear[next_clear++] : opaque[next_opaque++]);
+      if (k % 37 == 36) {
+        const std::vector<size_t>& cases = other[1 + inserted % 254];
+        put(cases[inserted++ / 254 * 7919 % cases.size()]);
+      }
+    }
+  }
+  int32_t LayerRows() const {
+    size_t binary = 0;
+    for (const auto& p : pixels) binary += p[3] == 0 || p[3] == 255;
+    return int32_t((binary + binary / 37 + 4095) / 4096);
+  }
 };
 
 TEST(SimdExhaustive, EveryAlphaPairAndStepMatchesTheReferenceWalk) {
   const StepCases cases;
-  Image dst(4096, cases.Rows()), src(4096, cases.Rows());
-  cases.Fill(dst, src);
-  const Image want = Walked(ReferenceWalk(Family::kBlend, BLEND_NORMAL), dst, src);
-  for (SimdLevel level : VectorLevels()) {
-    const Image got = Walked(SimdWalksFor(level)->blend[0], dst, src);
-    const long i = FirstDifference(want, got);
-    EXPECT_EQ(i, -1) << morvane::SimdLevelName(level) << ": "
-                     << Describe(dst, src, want, got, i < 0 ? 0 : i);
+  for (bool layer : {false, true}) {
+    const int32_t rows = layer ? cases.LayerRows() : cases.Rows();
+    Image dst(4096, rows), src(4096, rows);
+    layer ? cases.FillLayer(dst, src) : cases.Fill(dst, src);
+    const Image want = Walked(ReferenceWalk(Family::kBlend, BLEND_NORMAL), dst, src);
+    for (SimdLevel level : VectorLevels()) {
+      const Image got = Walked(SimdWalksFor(level)->blend[0], dst, src);
+      const long i = FirstDifference(want, got);
+      EXPECT_EQ(i, -1) << morvane::SimdLevelName(level) << (layer ? ", layer" : "") << ": "
+                       << Describe(dst, src, want, got, i < 0 ? 0 : i);
+    }
   }
 }
 
 // Destination column d, source row s: blue carries (d, s), green and red other pairs. The source
 // alphas follow `scheme`: 0 all opaque (the opaque shortcut), 1 all different and never zero (the
 // full arithmetic on every pair), 2 drawn from 0 / 255 / in-between in thirds, mixing every path.
-// The destination's alphas are random, or all 255 (the merge onto an opaque destination).
-void FillBytePairs(Image& dst, Image& src, int scheme, bool opaque_dst) {
+// The destination's alphas are random, all 255 (the merge onto an opaque destination), or those
+// of a layer: 0 or 255 at random, but for one pixel in between in one of every four runs of 16
+// (the widest vector), so that vectors of every width meet both merges over a layer.
+enum class DstAlphas { kRandom, kOpaque, kLayer };
+void FillBytePairs(Image& dst, Image& src, int scheme, DstAlphas dst_alphas) {
   std::mt19937 rng(static_cast<uint32_t>(scheme));
   std::uniform_int_distribution<int> byte(0, 255), third(0, 2);
   for (int s = 0; s < 256; ++s) {
@@ -217,7 +256,11 @@ void FillBytePairs(Image& dst, Image& src, int scheme, bool opaque_dst) {
       dp[0] = uint8_t(d), dp[1] = uint8_t(255 - d), dp[2] = uint8_t(d ^ 0x5A);
       sp[0] = uint8_t(s), sp[1] = uint8_t(255 - s), sp[2] = uint8_t(s ^ 0x5A);
       const int kind = third(rng);
-      dp[3] = opaque_dst ? 255 : uint8_t(byte(rng));
+      const int a = dst_alphas == DstAlphas::kOpaque ? 255 : byte(rng);
+      const bool between = d % 16 == (s * 5 + d / 16) % 16 && (s + d / 16) % 4 == 0;
+      dp[3] = dst_alphas != DstAlphas::kLayer ? uint8_t(a)
+              : between                       ? uint8_t(1 + a % 254)
+                                              : uint8_t(a & 1 ? 255 : 0);
       sp[3] = scheme == 0   ? 255
               : scheme == 1 ? uint8_t(1 + (d * 7 + s * 3) % 255)
                             : uint8_t(kind == 0   ? 0
@@ -228,9 +271,9 @@ void FillBytePairs(Image& dst, Image& src, int scheme, bool opaque_dst) {
 }
 
 TEST(SimdExhaustive, EveryBytePairOfEveryOperatorMatchesTheReferenceWalk) {
-  for (int scheme = 0; scheme < 6; ++scheme) {
+  for (int scheme = 0; scheme < 9; ++scheme) {
     Image dst(256, 256), src(256, 256);
-    FillBytePairs(dst, src, scheme % 3, scheme >= 3);
+    FillBytePairs(dst, src, scheme % 3, DstAlphas(scheme / 3));
     for (Family family : {Family::kBlend, Family::kRop}) {
       const auto* table = family == Family::kBlend ? morvane::kBlendOps : morvane::kRopOps;
       const size_t rows = family == Family::kBlend ? 5 : 7;

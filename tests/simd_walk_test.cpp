@@ -57,10 +57,12 @@ TEST(SimdDispatch, SpansOverlapOnlyWhenTheyShareAByte) {
 // narrow row loaded as a whole vector reads up to the page. Then whole bitmaps too large for the
 // caches' nearer levels, which the walks read ahead of themselves, up to the guard page. Last,
 // whole bitmaps 9 to 16 pixels wide (sprites' rows, two vectors of eight at most) on screens with
-// a layer's rectangle on them, so that one row's two vectors meet both.
+// a layer's rectangle on them, so that one row's two vectors meet both. Last, mixed scenes onto
+// cleared layers with sprites on them, where vectors meet clear and opaque pixels, both, and either
+// beside alphas in between.
 TEST(SimdBlits, RandomScenesMatchTheModelAtEveryLevel) {
   const std::vector<SimdLevel> levels = AllLevels();
-  const VectorScenePlan plan{400, 72, 6, 5, 8, 24, 300};
+  const VectorScenePlan plan{400, 72, 6, 5, 8, 24, 300, 400};
   for (SimdLevel level : levels) {
     SCOPED_TRACE(morvane::SimdLevelName(level));
     for (uint32_t seed = 0; seed < plan.end(); ++seed) {

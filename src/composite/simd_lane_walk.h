@@ -17,7 +17,7 @@
 //   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
 //   AlphaBothHalves(s)                  each pixel's alpha in both 16-bit halves of its lane
 //   Zero, And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI16, CmpEqI16,
-//   CmpEqI32, AddI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32
+//   CmpEqI32, AddI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32, SraiI32
 //   Weight(num, a)                      trunc(num / a) per 32-bit lane, through float; 0x80000000
 //                                       where a is 0
 //   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
@@ -59,8 +59,8 @@ namespace {
 
 // The division of the full merge raises "inexact" (and "invalid" for 0 / 0, where both alphas are
 // 0); in case the caller unmasked them, the first vector that divides masks every exception for
-// the rest of the call. The caller's control and status word is given back as it was. Calls over
-// opaque destinations never divide and never touch it.
+// the rest of the call. The caller's control and status word is given back as it was. Calls that
+// divide nowhere (over screens, and over layers wherever they are clear or opaque) never touch it.
 struct FloatGuard {
   unsigned int saved = 0;
   bool armed = false;
@@ -209,24 +209,52 @@ struct LaneOps {
   // operators that is 255, and then no byte needs setting afterwards.
   template <class Op>
   MORVANE_LANE_INLINE V MergeOverOpaque(V d, V s, V x) const {
-    constexpr Way way = kWayOf<Op>;
-    const V w = L::AddI16(L::AlphaBothBytes(s), one);
+    const V moved = StepByWeight<kWayOf<Op>>(d, x, L::AddI16(L::AlphaBothBytes(s), one));
+    if constexpr (kKeepsOpaqueAlpha<Op>) return moved;
+    return L::Or(moved, alphas);
+  }
+
+  // d moved toward X by (|X - d| * w) >> 16 per colour byte, w per 16-bit lane, and to X itself
+  // (the alpha byte too) where w is 0; the alpha byte stays as it was elsewhere.
+  template <Way way>
+  MORVANE_LANE_INLINE V StepByWeight(V d, V x, V w) const {
     const Gap<way> gap(d, x);
     const V even_q = L::MulhiU16(L::And(gap.size, low), w);
     const V odd_q = L::MulhiU16(L::And(gap.size, greens), w);
-    // sa == 255: w wraps to 0, and the colour is X itself. Where X lies one way from d and the
-    // lanes blend bytes in one instruction, X is selected; otherwise the step is made all ones
-    // and cut at X.
-    V moved, step = L::EvenOddBytes(even_q, odd_q);
+    // w == 0 (sa == 255 over an opaque pixel): the colour is X itself. Where X lies one way from d
+    // and the lanes blend bytes in one instruction, X is selected; otherwise the step is made all
+    // ones and cut at X.
+    V step = L::EvenOddBytes(even_q, odd_q);
     if constexpr (way != Way::kEither && L::kOpaqueSelectsX) {
-      moved = L::XWhereOpaque(w, x, gap.Move(d, step));
+      return L::XWhereOpaque(w, x, gap.Move(d, step));
     } else {
       step = L::Or(step, L::CmpEqI16(w, L::Zero()));
       if constexpr (way != Way::kEither) step = L::MinU8(step, gap.size);
-      moved = gap.Move(d, step);
+      return gap.Move(d, step);
     }
-    if constexpr (kKeepsOpaqueAlpha<Op>) return moved;
-    return L::Or(moved, alphas);
+  }
+
+  // Each pixel's alpha bit 7 spread over its lane: all ones where the pixel is opaque and 0 where
+  // it is clear, for a destination whose alphas are all 0 or 255 (a cleared layer, where sprites
+  // have covered it or not).
+  MORVANE_LANE_INLINE static V OpaqueLanes(V d) { return L::SraiI32(d, 31); }
+  // Whether every alpha of d is 0 or 255, given OpaqueLanes(d): those alone agree with it.
+  MORVANE_LANE_INLINE bool AllClearOrOpaque(V d, V opaque) const {
+    return L::AllTransparent(L::Xor(d, opaque), alphas);
+  }
+
+  // kPixels merges onto destination pixels that are each clear or opaque, without the full
+  // merge's division. An opaque one takes the merge over an opaque destination. A clear one
+  // (da == 0) has a = sa: where sa > 0 every colour byte becomes X, which is that merge's w of 0,
+  // and where sa == 0 nothing changes, which is its w of 1 already. Then a = da | sa in both
+  // cases. The alpha byte that StepByWeight leaves is da where w is not 0, and X's where it is:
+  // there X's alpha is op(255, 255) over an opaque pixel, and op(0, sa) over a clear one, which is
+  // 0 or sa for every operator. Or-ing in sa therefore gives a wherever the alphas are 0 or 255.
+  template <class Op>
+  MORVANE_LANE_INLINE V MergeOverClearOrOpaque(V d, V s, V x, V opaque) const {
+    const V sa = L::AlphaBothBytes(s);
+    const V w = L::And(L::AddI16(sa, one), L::Or(opaque, L::CmpEqI16(sa, L::Zero())));
+    return L::Or(StepByWeight<kWayOf<Op>>(d, x, w), L::And(s, alphas));
   }
 
   // kPixels full merges, given X for every byte, in two halves: the new alpha and the weight, which
@@ -280,10 +308,12 @@ struct LaneOps {
 
   // The merge of kPixels pixels into *out, by the cheapest rule that holds for all of them; false
   // when nothing would change (every source pixel clear over a destination that is not opaque).
-  // Over an opaque destination (a screen) the cheaper merge is exact for every source alpha, so
+  // Over an opaque destination (a screen), and over one whose alphas are all 0 or 255 (a layer
+  // that sprites have covered or not), the cheaper merges are exact for every source alpha, so
   // the source's alphas are not looked at: no branch there for sprites' edges to mispredict.
-  // kFull (a destination that is not opaque, the guard armed; see OwnBox) gives every vector
-  // whose source is not all clear the full merge, which is exact for any pixels.
+  // kFull (a destination that is not opaque; see OwnBox) does not look for an opaque one, and
+  // gives every other vector whose source is not all clear the full merge, which is exact for any
+  // pixels.
   template <class Op, bool kFull>
   MORVANE_LANE_INLINE bool Merged(V d, V s, FloatGuard& guard, V* out) const {
     if constexpr (!kFull) {
@@ -292,12 +322,17 @@ struct LaneOps {
         return true;
       }
     }
+    const V opaque = OpaqueLanes(d);
+    if (AllClearOrOpaque(d, opaque)) {
+      *out = MergeOverClearOrOpaque<Op>(d, s, Apply(Op{}, d, s), opaque);
+      return true;
+    }
     if (AllClear(s)) return false;
     const V x = Apply(Op{}, d, s);
     if (!kFull && L::AllOpaque(s, alphas)) {  // an opaque source gives a = 255 and every colour X
       *out = L::Or(x, alphas);
     } else {
-      if constexpr (!kFull) guard.Arm();
+      guard.Arm();
       *out = FullMerge<kWayOf<Op>>(d, s, x);
     }
     return true;
@@ -371,21 +406,42 @@ struct LaneWalker {
       }
     };
 
-    // A vector of the full merge begun: its destination, X, the weight and the new alpha, and
-    // whether any of its source pixels is not clear (FinishFull stores nothing otherwise).
+    // A vector of the full merge begun: its destination, X, the weight and the new alpha.
     struct FullStage {
       V d, x;
       typename LaneOps<L>::FullWeight fw;
-      bool changes;
     };
-    MORVANE_LANE_INLINE static FullStage StartFull(const LaneOps<L>& ops, const uint8_t* dp,
-                                                   const uint8_t* sp) {
-      const V d = L::Load(dp), s = L::Load(sp);
-      return FullStage{d, ops.Apply(Op{}, d, s), ops.FullAlpha(d, s), !ops.AllClear(s)};
+    MORVANE_LANE_INLINE static FullStage StartFull(const LaneOps<L>& ops, V d, V s) {
+      return FullStage{d, ops.Apply(Op{}, d, s), ops.FullAlpha(d, s)};
     }
     MORVANE_LANE_INLINE static void FinishFull(const LaneOps<L>& ops, const FullStage& st,
                                                uint8_t* dp) {
-      if (st.changes) L::Store(dp, ops.template FullColour<kWayOf<Op>>(st.d, st.x, st.fw));
+      L::Store(dp, ops.template FullColour<kWayOf<Op>>(st.d, st.x, st.fw));
+    }
+
+    // Whether the alphas of d, the vector at dp, are all 0 or 255, so that it needs no weight.
+    // Over a destination whose alphas vary, the vector instructions are the full merge's
+    // bottleneck and the integer ones idle, so the first pixel's alpha is looked at first: it
+    // rules out almost every vector of such a destination without a vector instruction.
+    MORVANE_LANE_INLINE static bool ClearOrOpaque(const LaneOps<L>& ops, V d, const uint8_t* dp) {
+      return uint8_t(dp[3] + 1) <= 1 && ops.AllClearOrOpaque(d, ops.OpaqueLanes(d));
+    }
+    // The row's vectors from offset j up to `last` merged and stored while their destination
+    // alphas are all 0 or 255; the offset of the first that needs a weight, or `last` and beyond.
+    // The vectors lie apart, and none is read again once stored (see Row).
+    template <int32_t kAhead>
+    MORVANE_LANE_INLINE static int32_t MergedWithoutWeights(const LaneOps<L>& ops, uint8_t* dp,
+                                                            const uint8_t* sp, int32_t j,
+                                                            int32_t last) {
+      for (; j < last; j += 4 * kPixels) {
+        AskAhead<kAhead>(dp + j, sp + j);
+        const V d = L::Load(dp + j), s = L::Load(sp + j);
+        if (!ClearOrOpaque(ops, d, dp + j)) break;
+        const V opaque = ops.OpaqueLanes(d);
+        L::Store(dp + j,
+                 ops.template MergeOverClearOrOpaque<Op>(d, s, ops.Apply(Op{}, d, s), opaque));
+      }
+      return j;
     }
 
     // One row of w pixels. A row shorter than a vector takes one vector of its own pixels (see
@@ -431,40 +487,72 @@ struct LaneWalker {
       V last_merged, merged;
       const bool last_changes = ops.template Merged<Op, kFull>(
           L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
-      // Every vector of a row over a layer with alpha takes the full merge, whose colour waits
-      // long for its weight. Made one vector after another, the instructions waiting on each
-      // division fill the processor's queues and hold back the vectors behind them. So the weights
-      // are made ahead of the colours: with 16 vector registers, each vector's while the one
-      // before it is finished; with eight, where those values would spill, for up to kRun vectors
-      // at a time into a buffer, which a second pass reads with the pixels again. Either way is
-      // 3-15 % faster than one vector at a time, and slower than the other where that is used.
+      // Over a layer, a vector whose destination alphas are all 0 or 255 is merged without a
+      // division, at once; every other one takes the full merge, whose colour waits long for its
+      // weight. Made one vector after another, the instructions waiting on each division fill
+      // the processor's queues and hold back the vectors behind them. So the weights are made
+      // ahead of the colours: with 16 vector registers, each vector's while the one begun before
+      // it is finished; with eight, where those values would spill, for up to kRun vectors at a
+      // time into a buffer, which a second pass reads with the pixels again. Either way is 3-15 %
+      // faster than one vector at a time, and slower than the other where that is used. Over
+      // alphas that vary, those vectors are bound by the vector instructions, so the test that
+      // picks the merge starts in the integer unit (see ClearOrOpaque), and no clear source is
+      // looked for.
       constexpr int32_t kStep = 4 * kPixels;
       if constexpr (kFull) {
-        if constexpr (kManyVectorRegisters) {
-          if (last > 0) {
-            FullStage ahead = StartFull(ops, dp, sp);
-            int32_t j = 0;
-            for (; j + kStep < last; j += kStep) {
-              AskAhead<kAhead>(dp + j, sp + j);
-              const FullStage next = StartFull(ops, dp + j + kStep, sp + j + kStep);
-              FinishFull(ops, ahead, dp + j);
-              ahead = next;
+        // The vectors up to the first that needs a weight go without the guard, which is armed
+        // (once per call) only then: a blit onto a layer that is clear or opaque wherever it
+        // draws never touches the control word, and the loops below never test whether it did.
+        // A clear source is not looked for: by the time its test could tell, the division has
+        // begun, and the full merge leaves such pixels as they were.
+        int32_t j = MergedWithoutWeights<kAhead>(ops, dp, sp, 0, last);
+        if (j < last) {
+          guard.Arm();
+          if constexpr (kManyVectorRegisters) {
+            // Runs of vectors that need weights, each one's begun before the vector ahead of it
+            // is finished, and runs that need none between them.
+            while (j < last) {
+              FullStage ahead = StartFull(ops, L::Load(dp + j), L::Load(sp + j));
+              uint8_t* ahead_at = dp + j;
+              for (;;) {
+                j += kStep;
+                if (j >= last) {
+                  FinishFull(ops, ahead, ahead_at);
+                  break;
+                }
+                AskAhead<kAhead>(dp + j, sp + j);
+                const V d = L::Load(dp + j), s = L::Load(sp + j);
+                FinishFull(ops, ahead, ahead_at);
+                if (ClearOrOpaque(ops, d, dp + j)) break;
+                ahead = StartFull(ops, d, s), ahead_at = dp + j;
+              }
+              j = MergedWithoutWeights<kAhead>(ops, dp, sp, j, last);
             }
-            FinishFull(ops, ahead, dp + j);
-          }
-        } else {
-          constexpr int32_t kRun = 16;
-          typename LaneOps<L>::FullWeight weights[kRun];
-          for (int32_t first = 0; first < last; first += kRun * kStep) {
-            const int32_t end = last - first < kRun * kStep ? last : first + kRun * kStep;
-            for (int32_t j = first, k = 0; j < end; j += kStep, ++k) {
-              AskAhead<kAhead>(dp + j, sp + j);
-              weights[k] = ops.FullAlpha(L::Load(dp + j), L::Load(sp + j));
-            }
-            for (int32_t j = first, k = 0; j < end; j += kStep, ++k) {
-              const V d = L::Load(dp + j), s = L::Load(sp + j);
-              FinishFull(ops, FullStage{d, ops.Apply(Op{}, d, s), weights[k], !ops.AllClear(s)},
-                         dp + j);
+          } else {
+            // The vectors that need no weight are merged in the first pass, and their bits in
+            // `done` keep the second from reading back what the first stored.
+            constexpr int32_t kRun = 16;
+            typename LaneOps<L>::FullWeight weights[kRun];
+            for (int32_t first = j; first < last; first += kRun * kStep) {
+              const int32_t end = last - first < kRun * kStep ? last : first + kRun * kStep;
+              uint32_t done = 0;
+              for (int32_t i = first, k = 0; i < end; i += kStep, ++k) {
+                AskAhead<kAhead>(dp + i, sp + i);
+                const V d = L::Load(dp + i), s = L::Load(sp + i);
+                if (ClearOrOpaque(ops, d, dp + i)) {
+                  const V opaque = ops.OpaqueLanes(d);
+                  L::Store(dp + i, ops.template MergeOverClearOrOpaque<Op>(
+                                       d, s, ops.Apply(Op{}, d, s), opaque));
+                  done |= uint32_t{1} << k;
+                } else {
+                  weights[k] = ops.FullAlpha(d, s);
+                }
+              }
+              for (int32_t i = first, k = 0; i < end; i += kStep, ++k) {
+                if (done >> k & 1) continue;
+                const V d = L::Load(dp + i), s = L::Load(sp + i);
+                FinishFull(ops, FullStage{d, ops.Apply(Op{}, d, s), weights[k]}, dp + i);
+              }
             }
           }
         }
@@ -548,17 +636,17 @@ struct LaneWalker {
     }
 
     // A blit of one box at least a vector wide that Run hands on whole: where the destination is
-    // not opaque where the walk begins, at the end of its bottom row (a layer with alpha rather
-    // than a screen), every vector takes the full merge and only a clear source is looked for,
-    // since the tests for the cheaper merges would cost more than they save; and a box too large
-    // for the nearer caches asks for its bytes ahead (see kFarAhead). Out of line, with its own
-    // constants: inside Run they are read back from memory after every store, and a call there
-    // costs every other blit the registers it keeps.
+    // not opaque where the walk begins, at the end of its bottom row (a layer rather than a
+    // screen), every vector whose destination alphas are all 0 or 255 takes the merge without a
+    // division and every other one the full merge, since the tests for the other cheaper merges
+    // would cost more than they save (see Row); and a box too large for the nearer caches asks for
+    // its bytes ahead (see kFarAhead). Out of line, with its own constants: inside Run they are
+    // read back from memory after every store, and a call there costs every other blit the
+    // registers it keeps.
     template <bool kFull, int32_t kAhead>
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void OwnBox(
         const BlitViews& b, const ClipBox box) {
       FloatGuard guard;
-      if constexpr (kFull) guard.Arm();
       const LaneOps<L> ops;
       const NarrowOps narrow(ops);
       Box<kFull, kAhead>(ops, narrow.get(), guard, b, box, true);

@@ -103,6 +103,7 @@ struct Avx2Lanes {
 
   MORVANE_AVX2_TARGET static V SrliI32(V a, int n) { return _mm256_srli_epi32(a, n); }
   MORVANE_AVX2_TARGET static V SlliI32(V a, int n) { return _mm256_slli_epi32(a, n); }
+  MORVANE_AVX2_TARGET static V SraiI32(V a, int n) { return _mm256_srai_epi32(a, n); }
   MORVANE_AVX2_TARGET static V Weight(V num, V a) {
     return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(num), _mm256_cvtepi32_ps(a)));
   }

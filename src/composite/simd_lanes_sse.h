@@ -107,6 +107,7 @@ struct SseByteLanes {
   MORVANE_SSE2_TARGET static V SlliI16(V a, int n) { return _mm_slli_epi16(a, n); }
   MORVANE_SSE2_TARGET static V SrliI32(V a, int n) { return _mm_srli_epi32(a, n); }
   MORVANE_SSE2_TARGET static V SlliI32(V a, int n) { return _mm_slli_epi32(a, n); }
+  MORVANE_SSE2_TARGET static V SraiI32(V a, int n) { return _mm_srai_epi32(a, n); }
   MORVANE_SSE2_TARGET static V Weight(V num, V a) {
     return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(num), _mm_cvtepi32_ps(a)));
   }

@@ -67,6 +67,7 @@ struct Avx512Lanes {
 
   MORVANE_LANE_TARGET static V SrliI32(V a, int n) { return _mm512_srli_epi32(a, n); }
   MORVANE_LANE_TARGET static V SlliI32(V a, int n) { return _mm512_slli_epi32(a, n); }
+  MORVANE_LANE_TARGET static V SraiI32(V a, int n) { return _mm512_srai_epi32(a, n); }
   MORVANE_LANE_TARGET static V Weight(V num, V a) {
     return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(num), _mm512_cvtepi32_ps(a)));
   }

@@ -30,10 +30,11 @@ const char* ProcessorVectors() {
 
 // Random scenes as the native vector-level loop draws them, then rectangles 1 to 33 pixels wide
 // flush against the guard page at either end of both buffers, then whole bitmaps too large for the
-// caches' nearer levels, then whole bitmaps 9 to 16 pixels wide on screens with a layer on them.
+// caches' nearer levels, then whole bitmaps 9 to 16 pixels wide on screens with a layer on them,
+// then mixed scenes onto cleared layers with sprites on them.
 WIN_GROUP(SimdScenes) {
   std::printf("processor offers vector walks up to: %s\n", ProcessorVectors());
-  const morvane_test::VectorScenePlan plan{240, 70, 4, 8, 4, 4, 60};
+  const morvane_test::VectorScenePlan plan{240, 70, 4, 8, 4, 4, 60, 80};
   for (uint32_t seed = 0; seed < plan.end(); ++seed) {
     morvane_test::RandomScene s(seed, plan);
     const int32_t got = t.Call(s.family == Family::kBlend ? "BlendBlt" : "RopBlt",
