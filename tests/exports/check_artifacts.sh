@@ -82,7 +82,8 @@ unzip -p "$zip" README.txt | tr -d '\r' | cmp -s - "$root/docs/host-guide.md" ||
 # Its spelling check reads every run of printable bytes in the library as text, machine code too;
 # a word it finds only in the code is instructions that happen to spell it, and any change to the
 # walks can make or unmake one, so only words the library holds outside its code count.
-explained="I: libmorvane0: no-symbols-control-file
+explained="I: libmorvane0: hardening-no-fortify-functions
+I: libmorvane0: no-symbols-control-file
 W: libmorvane0: maintscript-calls-ldconfig"
 objcopy --remove-section=.text "$(ls "$scratch"/root/usr/lib/*/libmorvane.so.*.*)" "$scratch/no-code"
 tags=$(lintian --allow-root --pedantic -I -E "$runtime" "$dev" |
