@@ -205,8 +205,8 @@ struct LaneOps {
   // floor(|X - d| * sa / 255) toward X and the alpha stays 255. That step is (|X - d| * w) >> 16
   // with w = sa * 257 + 1 (checked over every input in the tests), a multiply-high per 16-bit lane
   // as in Merge below; w is sa in both bytes of a 16-bit lane, plus one. The alpha byte is left
-  // out of the products, so it steps only where sa == 255 (below), to X's alpha; for most
-  // operators that is 255, and then no byte needs setting afterwards.
+  // out of the products, so it steps only where sa == 255 (see StepByWeight), to X's alpha; for
+  // most operators that is 255, and then no byte needs setting afterwards.
   template <class Op>
   MORVANE_LANE_INLINE V MergeOverOpaque(V d, V s, V x) const {
     const V moved = StepByWeight<kWayOf<Op>>(d, x, L::AddI16(L::AlphaBothBytes(s), one));
