@@ -225,7 +225,7 @@ struct LaneOps {
     // and the lanes blend bytes in one instruction, X is selected; otherwise the step is made all
     // ones and cut at X.
     V step = L::EvenOddBytes(even_q, odd_q);
-    if constexpr (way != Way::kEither && L::kOpaqueSelectsX) {
+    if constexpr (way != Way::kEither && L::Tuning::kOpaqueSelectsX) {
       return L::XWhereOpaque(w, x, gap.Move(d, step));
     } else {
       step = L::Or(step, L::CmpEqI16(w, L::Zero()));
@@ -291,7 +291,7 @@ struct LaneOps {
     // lie either way, Move stops any step at X, so on some lanes a step of all ones there (W is
     // `one` in both halves) costs less than selecting X afterwards.
     V colour;
-    if constexpr (way == Way::kEither && L::kFullStepToX) {
+    if constexpr (way == Way::kEither && L::Tuning::kFullStepToX) {
       colour = gap.Move(d, L::Or(step, L::CmpEqI32(fw.weight, one)));
     } else {
       colour = L::XWhereExact(fw.weight, x, gap.Move(d, step));
@@ -595,7 +595,7 @@ struct LaneWalker {
       const uint8_t* sp = PixelAt(b.src, b.sx + box.left, b.sy + first_row);
       if (prefetch) PrefetchSmall(dp, dst_step, w, rows);
       int32_t i = rows;
-      if constexpr (L::kPairsRows) {
+      if constexpr (L::Tuning::kPairsRows) {
         if (w <= kPixels / 2) {  // two rows to a vector, as long as two are left
           for (; i > 1; i -= 2) {
             V merged;

@@ -4,7 +4,7 @@
 
 #if MORVANE_X86_WIDE_SIMD
 
-#include "composite/simd_lanes_avx2.h"
+#include "composite/lanes_avx2.h"
 
 #define MORVANE_LANE_TARGET __attribute__((target("avx2")))
 #include "composite/simd_lane_walk.h"

@@ -1,8 +1,8 @@
 // The lane primitives the SSE2 and SSE4.1 walks share: loads, stores and the byte and 16-bit
 // operations of the 128-bit registers, all SSE2. Each of those walks' lanes struct derives from
-// this one and adds its own tests and merge (simd_lane_walk.h).
-#ifndef MORVANE_COMPOSITE_SIMD_LANES_SSE_H_
-#define MORVANE_COMPOSITE_SIMD_LANES_SSE_H_
+// this one and adds its own tests and merge (lanes_sse2.h, lanes_sse41.h).
+#ifndef MORVANE_COMPOSITE_LANES_SSE_COMMON_H_
+#define MORVANE_COMPOSITE_LANES_SSE_COMMON_H_
 
 #include <emmintrin.h>
 
@@ -34,10 +34,6 @@ alignas(4 * kLanes) constexpr LaneMasks<kLanes> kLaneMasks = MakeLaneMasks<kLane
 struct SseByteLanes {
   using V = __m128i;
   static constexpr int32_t kPixels = 4;
-  static constexpr bool kPairsRows = false;  // two rows of 2 pixels would save too little
-  // SSE2 selects with three logic operations, and SSE4.1's blend takes its mask in xmm0: both
-  // measured slower than a step of all ones cut at X.
-  static constexpr bool kOpaqueSelectsX = false;
 
   MORVANE_SSE2_TARGET static V Load(const uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const V*>(p));
@@ -118,4 +114,4 @@ struct SseByteLanes {
 
 #undef MORVANE_SSE2_TARGET
 
-#endif  // MORVANE_COMPOSITE_SIMD_LANES_SSE_H_
+#endif  // MORVANE_COMPOSITE_LANES_SSE_COMMON_H_

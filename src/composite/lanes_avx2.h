@@ -1,13 +1,14 @@
-// The lane primitives of the AVX2 walks (simd_lane_walk.h): 256-bit registers, eight pixels. The
-// AVX-512 walks take them too, for rows shorter than their own sixteen pixels.
-#ifndef MORVANE_COMPOSITE_SIMD_LANES_AVX2_H_
-#define MORVANE_COMPOSITE_SIMD_LANES_AVX2_H_
+// The lane primitives of the AVX2 walks (lane_walk.h): 256-bit registers, eight pixels. The AVX-512
+// walks take them too, for rows shorter than their own sixteen pixels.
+#ifndef MORVANE_COMPOSITE_LANES_AVX2_H_
+#define MORVANE_COMPOSITE_LANES_AVX2_H_
 
 #include <immintrin.h>
 
 #include <cstdint>
 
-#include "composite/simd_lanes_sse.h"
+#include "composite/lanes_check.h"
+#include "composite/lanes_sse_common.h"
 
 #define MORVANE_AVX2_TARGET __attribute__((target("avx2")))
 
@@ -17,9 +18,11 @@ namespace {
 struct Avx2Lanes {
   using V = __m256i;
   static constexpr int32_t kPixels = 8;
-  static constexpr bool kFullStepToX = true;  // measured faster than the blend that selects X
-  static constexpr bool kPairsRows = true;    // see LoadRowPair
-  static constexpr bool kOpaqueSelectsX = true;
+  struct Tuning {
+    static constexpr bool kFullStepToX = true;  // measured faster than the blend that selects X
+    static constexpr bool kOpaqueSelectsX = true;
+    static constexpr bool kPairsRows = true;  // see LoadRowPair
+  };
 
   MORVANE_AVX2_TARGET static V Load(const uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const V*>(p));
@@ -143,9 +146,11 @@ struct Avx2Lanes {
   }
 };
 
+static_assert(LanesComplete<Avx2Lanes>(), "every primitive the AVX2 walk uses");
+
 }  // namespace
 }  // namespace morvane
 
 #undef MORVANE_AVX2_TARGET
 
-#endif  // MORVANE_COMPOSITE_SIMD_LANES_AVX2_H_
+#endif  // MORVANE_COMPOSITE_LANES_AVX2_H_
