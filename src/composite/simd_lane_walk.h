@@ -1,37 +1,7 @@
 // The vector walk and its table, written once over a "lanes" struct L that names one instruction
-// set's vector type and primitives:
-//
-//   V, kPixels                          the vector and how many pixels it holds
-//   Load, Store                         unaligned, kPixels pixels
-//   LoadShort(p, w, fill), StoreShort   a row of 0 < w < kPixels pixels in one vector: its own
-//                                       pixels (some twice) or `fill` in the lanes beyond it;
-//                                       nothing beyond the row is read or written, so it may end
-//                                       at a guard page
-//   StoreFirst(p, v, w)                 the first w lanes of v at p, kPixels / 2 < w < kPixels,
-//                                       for a row that was loaded as a whole vector
-//   AllTransparent(v, alphas),          whether every pixel's alpha byte is 0, or 255; alphas is
-//   AllOpaque(v, alphas)                AlphaBytes(), made once
-//   KeepLanes(v, m)                     v with the pixels whose bit in m is clear set to 0
-//   Set8, Set16, Set32                  every byte, 16-bit or 32-bit lane set to one value
-//   AlphaBytes()                        0xFF in every alpha byte, 0 elsewhere
-//   AlphaBothBytes(s)                   each pixel's alpha byte in every byte of the pixel
-//   AlphaBothHalves(s)                  each pixel's alpha in both 16-bit halves of its lane
-//   Zero, And, AndNot (~a & b), Or, Xor, AddI8, SubI8, AddsU8, SubsU8, MinU8, AddI16, CmpEqI16,
-//   CmpEqI32, AddI32, MulloI16, MulhiU16, SrliI16, SlliI16, SrliI32, SlliI32, SraiI32
-//   Weight(num, a)                      trunc(num / a) per 32-bit lane, through float; 0x80000000
-//                                       where a is 0
-//   LowHalfTwice(w)                     each 32-bit lane's low 16 bits in both its halves
-//   EvenOddBytes(e, o)                  the even bytes of e and the odd bytes of o; e's odd bytes
-//                                       are 0 wherever the walks call it
-//   XWhereExact(w, x, moved)            x in the pixels whose w has bit 16 set, moved elsewhere
-//   kFullStepToX                        whether the full merge reaches X by a step rather than by
-//                                       XWhereExact where X may lie either way (see Merge)
-//   kOpaqueSelectsX, XWhereOpaque(w,    whether the merge over an opaque destination takes X by
-//   x, moved)                           XWhereOpaque where X lies one way: x in the pixels whose
-//                                       w is 0, moved elsewhere
-//   kPairsRows, LoadRowPair(p, q, w),   whether a box of rows at most half a vector wide takes
-//   StoreRowPair(p, q, v, w)            two rows to a vector, and the loads and stores that do it
-//   WithAlphas(colour, a)               the alpha bytes of a and the other bytes of colour
+// set's vector type and primitives (lanes_sse2.h, lanes_sse41.h, lanes_avx2.h, lanes_avx512.h).
+// lanes_check.h lists every primitive the walk may use, and each lanes header checks that its
+// struct has them all.
 //
 // Each walk_*.cpp defines MORVANE_LANE_TARGET as its instruction set's target attribute and
 // includes this header once, so that every function here is built for that set, inlines its
