@@ -92,7 +92,7 @@ constexpr bool kKeepsOpaqueAlpha<RopOp::NotSrcErase> = true;
 // stay where they were made, in a register or, when registers run short, in a stack slot read as
 // a memory operand.
 template <class V>
-MORVANE_LANE_INLINE V Hidden(V v) {
+MORVANE_LANE_INLINE V KeepInRegister(V v) {
   if constexpr (sizeof(V) == 64) {
     __asm__("" : "+v"(v));
   } else {
@@ -109,12 +109,12 @@ struct LaneOps {
   const V alphas, low, greens, colours, one, magic;
 
   MORVANE_LANE_INLINE LaneOps()
-      : alphas(Hidden(L::AlphaBytes())),      // 0xFF in every alpha byte
-        low(Hidden(L::Set16(0xFF))),          // the low byte of every 16-bit lane
-        greens(Hidden(L::Set32(0xFF00))),     // the green byte of every pixel
-        colours(Hidden(L::Set32(0xFFFFFF))),  // every byte but the alpha byte
-        one(Hidden(L::Set16(1))),
-        magic(Hidden(L::Set16(0x8081))) {}  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
+      : alphas(KeepInRegister(L::AlphaBytes())),      // 0xFF in every alpha byte
+        low(KeepInRegister(L::Set16(0xFF))),          // the low byte of every 16-bit lane
+        greens(KeepInRegister(L::Set32(0xFF00))),     // the green byte of every pixel
+        colours(KeepInRegister(L::Set32(0xFFFFFF))),  // every byte but the alpha byte
+        one(KeepInRegister(L::Set16(1))),
+        magic(KeepInRegister(L::Set16(0x8081))) {}  // x / 255 == (x * 0x8081) >> 23 for x <= 65535
 
   // Each 16-bit lane's product, at most 65025, divided by 255 as (p * 0x8081) >> 23.
   MORVANE_LANE_INLINE V Div255(V p) const { return L::SrliI16(L::MulhiU16(p, magic), 7); }
@@ -281,12 +281,12 @@ struct LaneOps {
   // Over an opaque destination (a screen), and over one whose alphas are all 0 or 255 (a layer
   // that sprites have covered or not), the cheaper merges are exact for every source alpha, so
   // the source's alphas are not looked at: no branch there for sprites' edges to mispredict.
-  // kFull (a destination that is not opaque; see OwnBox) does not look for an opaque one, and
+  // kOverLayer (a destination that is not opaque; see LoneBox) does not look for an opaque one, and
   // gives every other vector whose source is not all clear the full merge, which is exact for any
   // pixels.
-  template <class Op, bool kFull>
-  MORVANE_LANE_INLINE bool Merged(V d, V s, FloatGuard& guard, V* out) const {
-    if constexpr (!kFull) {
+  template <class Op, bool kOverLayer>
+  MORVANE_LANE_INLINE bool MergeCheapest(V d, V s, FloatGuard& guard, V* out) const {
+    if constexpr (!kOverLayer) {
       if (L::AllOpaque(d, alphas)) {
         *out = MergeOverOpaque<Op>(d, s, Apply(Op{}, d, s));
         return true;
@@ -299,7 +299,8 @@ struct LaneOps {
     }
     if (AllClear(s)) return false;
     const V x = Apply(Op{}, d, s);
-    if (!kFull && L::AllOpaque(s, alphas)) {  // an opaque source gives a = 255 and every colour X
+    if (!kOverLayer &&
+        L::AllOpaque(s, alphas)) {  // an opaque source gives a = 255 and every colour X
       *out = L::Or(x, alphas);
     } else {
       guard.Arm();
@@ -393,7 +394,7 @@ struct LaneWalker {
     // Over a destination whose alphas vary, the vector instructions are the full merge's
     // bottleneck and the integer ones idle, so the first pixel's alpha is looked at first: it
     // rules out almost every vector of such a destination without a vector instruction.
-    MORVANE_LANE_INLINE static bool ClearOrOpaque(const LaneOps<L>& ops, V d, const uint8_t* dp) {
+    MORVANE_LANE_INLINE static bool NeedsNoWeight(const LaneOps<L>& ops, V d, const uint8_t* dp) {
       return uint8_t(dp[3] + 1) <= 1 && ops.AllClearOrOpaque(d, ops.OpaqueLanes(d));
     }
     // The merge of d and s, destination alphas all 0 or 255, stored at dp.
@@ -405,12 +406,12 @@ struct LaneWalker {
     // The row's vectors from its start up to `last` merged and stored while their destination
     // alphas are all 0 or 255; the offset of the first that needs a weight, or `last` and beyond.
     // The vectors lie apart, and none is read again once stored (see Row).
-    MORVANE_LANE_INLINE static int32_t MergedWithoutWeights(const LaneOps<L>& ops, uint8_t* dp,
-                                                            const uint8_t* sp, int32_t last) {
+    MORVANE_LANE_INLINE static int32_t MergeUntilWeightNeeded(const LaneOps<L>& ops, uint8_t* dp,
+                                                              const uint8_t* sp, int32_t last) {
       int32_t j = 0;
       for (; j < last; j += 4 * kPixels) {
         const V d = L::Load(dp + j), s = L::Load(sp + j);
-        if (!ClearOrOpaque(ops, d, dp + j)) break;
+        if (!NeedsNoWeight(ops, d, dp + j)) break;
         MergeWithoutWeight(ops, d, s, dp + j);
       }
       return j;
@@ -422,19 +423,21 @@ struct LaneWalker {
     // destination as it was, and stored last: the pixels both cover get the same bytes from
     // both. No pixel is merged by anything but a vector, and no branch depends on the width's
     // remainder.
-    template <bool kFull, int32_t kAhead = 0>
+    template <bool kOverLayer, int32_t kAhead = 0>
     MORVANE_LANE_INLINE static void Row(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, uint8_t* dp, const uint8_t* sp,
                                         int32_t w) {
       if (w < kPixels) {
         if constexpr (!std::is_same<L, N>::value) {
-          LaneWalker<N>::template Walk<Op>::template Row<kFull>(narrow, narrow, guard, dp, sp, w);
+          LaneWalker<N>::template Walk<Op>::template Row<kOverLayer>(narrow, narrow, guard, dp, sp,
+                                                                     w);
         } else {
           // Lanes beyond the row, where there are any, count as a clear source over an opaque
           // destination, so that a short row over one keeps the cheaper merge.
           V merged;
-          if (ops.template Merged<Op, kFull>(L::LoadShort(dp, w, ops.alphas),
-                                             L::LoadShort(sp, w, L::Zero()), guard, &merged)) {
+          if (ops.template MergeCheapest<Op, kOverLayer>(L::LoadShort(dp, w, ops.alphas),
+                                                         L::LoadShort(sp, w, L::Zero()), guard,
+                                                         &merged)) {
             L::StoreShort(dp, merged, w);
           }
         }
@@ -444,7 +447,7 @@ struct LaneWalker {
       // A row of more than one vector and at most two (a 16-pixel sprite's on AVX2) over an opaque
       // destination: one test for both vectors, and no loop. Both are merged from the destination
       // as it was before either is stored, as above.
-      if constexpr (!kFull) {
+      if constexpr (!kOverLayer) {
         if (w > kPixels && w <= 2 * kPixels) {
           const V d0 = L::Load(dp), d1 = L::Load(dp + last);
           if (L::AllOpaque(L::And(d0, d1), ops.alphas)) {
@@ -457,7 +460,7 @@ struct LaneWalker {
         }
       }
       V last_merged, merged;
-      const bool last_changes = ops.template Merged<Op, kFull>(
+      const bool last_changes = ops.template MergeCheapest<Op, kOverLayer>(
           L::Load(dp + last), L::Load(sp + last), guard, &last_merged);
       // Over a layer, a vector whose destination alphas are all 0 or 255 is merged without a
       // division, at once; every other one takes the full merge, whose colour waits long for its
@@ -468,10 +471,10 @@ struct LaneWalker {
       // time into a buffer, which a second pass reads with the pixels again. Either way is 3-15 %
       // faster than one vector at a time, and slower than the other where that is used. Over
       // alphas that vary, those vectors are bound by the vector instructions, so the test that
-      // picks the merge starts in the integer unit (see ClearOrOpaque), and no clear source is
+      // picks the merge starts in the integer unit (see NeedsNoWeight), and no clear source is
       // looked for.
       constexpr int32_t kStep = 4 * kPixels;
-      if constexpr (kFull) {
+      if constexpr (kOverLayer) {
         // The vectors up to the first that needs a weight go without the guard, which is armed
         // (once per call) only then: a blit onto a layer that is clear or opaque wherever it
         // draws never touches the control word (a sixth of a 16-pixel sprite's time), and the
@@ -480,7 +483,7 @@ struct LaneWalker {
         // is not looked for: by the time its test could tell, the division has begun, and the
         // full merge leaves such pixels as they were.
         int32_t j = 0;
-        if constexpr (kAhead == 0) j = MergedWithoutWeights(ops, dp, sp, last);
+        if constexpr (kAhead == 0) j = MergeUntilWeightNeeded(ops, dp, sp, last);
         if (j < last) {
           guard.Arm();
           if constexpr (kManyVectorRegisters) {
@@ -491,7 +494,7 @@ struct LaneWalker {
             for (j += kStep; j < last; j += kStep) {
               AskAhead<kAhead>(dp + j, sp + j);
               const V d = L::Load(dp + j), s = L::Load(sp + j);
-              if (ClearOrOpaque(ops, d, dp + j)) {
+              if (NeedsNoWeight(ops, d, dp + j)) {
                 MergeWithoutWeight(ops, d, s, dp + j);
                 continue;
               }
@@ -511,7 +514,7 @@ struct LaneWalker {
               for (int32_t i = first, k = 0; i < end; i += kStep, ++k) {
                 AskAhead<kAhead>(dp + i, sp + i);
                 const V d = L::Load(dp + i), s = L::Load(sp + i);
-                if (ClearOrOpaque(ops, d, dp + i)) {
+                if (NeedsNoWeight(ops, d, dp + i)) {
                   MergeWithoutWeight(ops, d, s, dp + i);
                   done |= uint32_t{1} << k;
                 } else {
@@ -531,7 +534,8 @@ struct LaneWalker {
       }
       for (int32_t j = 0; j < last; j += kStep) {
         AskAhead<kAhead>(dp + j, sp + j);
-        if (ops.template Merged<Op, kFull>(L::Load(dp + j), L::Load(sp + j), guard, &merged)) {
+        if (ops.template MergeCheapest<Op, kOverLayer>(L::Load(dp + j), L::Load(sp + j), guard,
+                                                       &merged)) {
           L::Store(dp + j, merged);
         }
       }
@@ -542,15 +546,15 @@ struct LaneWalker {
     // first for the destination's lines where `prefetch` says so. No pointer is made past the last
     // row: it could lie beyond the buffer. Rows at most half a vector wide go two to a merge where
     // the lanes can hold them (glyph stems, thin lines).
-    template <bool kFull, int32_t kAhead = 0>
+    template <bool kOverLayer, int32_t kAhead = 0>
     MORVANE_LANE_INLINE static void Box(const LaneOps<L>& ops, const LaneOps<N>& narrow,
                                         FloatGuard& guard, const BlitViews& b, const ClipBox box,
                                         bool prefetch) {
       const int32_t w = box.right - box.left, rows = box.bottom - box.top;
       if constexpr (!std::is_same<L, N>::value) {  // too narrow for L: N's rows, or pairs of them
         if (w < kPixels) {
-          return LaneWalker<N>::template Walk<Op>::template Box<kFull>(narrow, narrow, guard, b,
-                                                                       box, prefetch);
+          return LaneWalker<N>::template Walk<Op>::template Box<kOverLayer>(narrow, narrow, guard,
+                                                                            b, box, prefetch);
         }
       }
       assert(!RectSpansOverlap(b.dst, b.x + box.left, b.y + box.top, w, rows, b.src,
@@ -569,9 +573,9 @@ struct LaneWalker {
         if (w <= kPixels / 2) {  // two rows to a vector, as long as two are left
           for (; i > 1; i -= 2) {
             V merged;
-            if (ops.template Merged<Op, kFull>(L::LoadRowPair(dp, dp + dst_step, w),
-                                               L::LoadRowPair(sp, sp + src_step, w), guard,
-                                               &merged)) {
+            if (ops.template MergeCheapest<Op, kOverLayer>(L::LoadRowPair(dp, dp + dst_step, w),
+                                                           L::LoadRowPair(sp, sp + src_step, w),
+                                                           guard, &merged)) {
               L::StoreRowPair(dp, dp + dst_step, merged, w);
             }
             if (i > 2) dp += 2 * dst_step, sp += 2 * src_step;
@@ -590,7 +594,8 @@ struct LaneWalker {
                 4 * kPixels) {
           for (; i > 0; --i) {
             V merged;
-            if (ops.template Merged<Op, kFull>(L::Load(dp), L::Load(sp), guard, &merged)) {
+            if (ops.template MergeCheapest<Op, kOverLayer>(L::Load(dp), L::Load(sp), guard,
+                                                           &merged)) {
               L::StoreFirst(dp, merged, w);
             }
             if (i > 1) dp += dst_step, sp += src_step;
@@ -601,7 +606,7 @@ struct LaneWalker {
       // The offsets from a row may run past the last one; only rows in the box are reached through
       // them.
       for (ptrdiff_t to = 0, from = 0; i > 0; --i, to += dst_step, from += src_step) {
-        Row<kFull, kAhead>(ops, narrow, guard, dp + to, sp + from, w);
+        Row<kOverLayer, kAhead>(ops, narrow, guard, dp + to, sp + from, w);
       }
     }
 
@@ -613,13 +618,13 @@ struct LaneWalker {
     // its bytes ahead (see kFarAhead). Out of line, with its own constants: inside Run they are
     // read back from memory after every store, and a call there costs every other blit the
     // registers it keeps.
-    template <bool kFull, int32_t kAhead>
-    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void OwnBox(
+    template <bool kOverLayer, int32_t kAhead>
+    MORVANE_LANE_TARGET MORVANE_REALIGN_STACK __attribute__((noinline)) static void LoneBox(
         const BlitViews& b, const ClipBox box) {
       FloatGuard guard;
       const LaneOps<L> ops;
       const NarrowOps narrow(ops);
-      Box<kFull, kAhead>(ops, narrow.get(), guard, b, box, true);
+      Box<kOverLayer, kAhead>(ops, narrow.get(), guard, b, box, true);
       guard.Release();
     }
 
@@ -631,15 +636,15 @@ struct LaneWalker {
           return LaneWalker<N>::template Walk<Op>::Run(b, boxes, count);
         }
       }
-      // One box over a layer with alpha, or too large for the caches: see OwnBox.
+      // One box over a layer with alpha, or too large for the caches: see LoneBox.
       if (count == 1 && boxes[0].right - boxes[0].left >= kPixels) {
         const ClipBox box = boxes[0];
         const bool far = int64_t{box.right - box.left} * (box.bottom - box.top) > kFarPixels;
         if (!L::AllOpaque(L::Load(PixelAt(b.dst, b.x + box.right - kPixels, b.y + box.bottom - 1)),
                           L::AlphaBytes())) {
-          return far ? OwnBox<true, kFarAhead>(b, box) : OwnBox<true, 0>(b, box);
+          return far ? LoneBox<true, kFarAhead>(b, box) : LoneBox<true, 0>(b, box);
         }
-        if (far) return OwnBox<false, kFarAhead>(b, box);
+        if (far) return LoneBox<false, kFarAhead>(b, box);
       }
       FloatGuard guard;
       const LaneOps<L> ops;
@@ -709,15 +714,15 @@ struct LaneWalker {
           V last_merged, merged;
           const V last_s = L::KeepLanes(L::Load(sp + 4 * last), last_bits);
           const bool last_changes =
-              !ops.AllClear(last_s) &&
-              ops.template Merged<Op, false>(L::Load(dp + 4 * last), last_s, guard, &last_merged);
+              !ops.AllClear(last_s) && ops.template MergeCheapest<Op, false>(
+                                           L::Load(dp + 4 * last), last_s, guard, &last_merged);
           for (int32_t j = 0; j < last; j += kPixels) {
             // A vector's bits lie within one word: the box starts at a word's first bit.
             const uint32_t bits = uint32_t(mask[j >> 6] >> (j & 63) & kLanes);
             if (bits == 0) continue;
             const V s = L::KeepLanes(L::Load(sp + 4 * j), bits);
             if (ops.AllClear(s)) continue;  // no covered pixel to draw
-            if (ops.template Merged<Op, false>(L::Load(dp + 4 * j), s, guard, &merged)) {
+            if (ops.template MergeCheapest<Op, false>(L::Load(dp + 4 * j), s, guard, &merged)) {
               L::Store(dp + 4 * j, merged);
             }
           }
