@@ -74,9 +74,9 @@ struct FuzzScene {
 struct FuzzImages {
   FuzzImages(FuzzScene& scene, uint8_t layout)
       : dst(scene.dst, Layout(layout), scene.shape.dfence),
-        src(scene.own_src ? std::make_unique<ImageCopy>(scene.src(), Layout(layout / 8),
-                                                        scene.shape.sfence)
-                          : nullptr) {}
+        src(scene.own_src
+                ? std::make_unique<ImageCopy>(scene.src(), Layout(layout / 8), scene.shape.sfence)
+                : nullptr) {}
   static morvane_test::ImageLayout Layout(uint8_t pick) {
     return morvane_test::ImageLayout(pick % uint8_t(morvane_test::ImageLayout::kCount));
   }
