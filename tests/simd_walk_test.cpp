@@ -7,6 +7,7 @@
 #include <random>
 
 #include "blit_call.h"
+#include "composite/blit.h"
 #include "host/host_bitmap.h"
 #include "image_copy.h"
 #include "op_helpers.h"

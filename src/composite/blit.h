@@ -1,5 +1,6 @@
-// The steps every rectangle blit shares before its colours are combined, for both ways in: the
-// host's descriptors and the caller's image records.
+// The steps every rectangle blit takes before its walk, for both ways in (the host's descriptors
+// and the caller's image records): the opening, which fits the rectangle and resolves both
+// bitmaps, and the dispatcher, which picks the operator's walk and runs it.
 #ifndef MORVANE_COMPOSITE_BLIT_H_
 #define MORVANE_COMPOSITE_BLIT_H_
 
@@ -10,6 +11,39 @@
 #include "composite/op_table.h"
 
 namespace morvane {
+
+// The walks for a call: the vector walks of this processor's level when `apart`, i.e. when the
+// bytes the call reads from the source and the bytes it writes do not overlap; the reference
+// walks otherwise, since then the pixel-by-pixel order decides the result. Both give the same
+// bytes.
+inline const LevelWalks& WalksForCall(bool apart) {
+  const LevelWalks* simd = apart ? kSimdWalks[static_cast<int>(ActiveSimdLevel())] : nullptr;
+  return simd != nullptr ? *simd : kReferenceWalks;
+}
+
+// The dispatcher behind the blits. The rectangle is already fitted and both views have pixels.
+// Looks the code up once, runs the selected operator's walk (chosen as above, for the whole
+// rectangle) and returns BLT_DONE, or returns BLT_BADOP and touches nothing. Inline, so that an
+// export reaches the walk through one indirect call: a small sprite's whole blit costs little
+// more than the calls and their arguments would.
+inline int32_t Composite(OpFamily family, const PixelView& dst, int32_t x, int32_t y, int32_t w,
+                         int32_t h, const PixelView& src, int32_t sx, int32_t sy, uint32_t code) {
+  // Blend modes are their rows' indices; raster operation codes are compared exactly.
+  size_t row;
+  if (family == OpFamily::kBlend) {
+    if (code >= BlendOpList::kCount) return BLT_BADOP;
+    row = code;
+  } else {
+    const OpEntry* entry = FindOp(kRopOps, code);
+    if (entry == nullptr) return BLT_BADOP;
+    row = static_cast<size_t>(entry - kRopOps);
+  }
+  const LevelWalks& walks = WalksForCall(!RectSpansOverlap(dst, x, y, w, h, src, sx, sy));
+  const BoxWalk walk = family == OpFamily::kBlend ? walks.blend[row] : walks.rop[row];
+  const ClipBox whole{0, 0, w, h};
+  walk(BlitViews{dst, src, x, y, sx, sy}, &whole, 1);
+  return BLT_DONE;
+}
 
 // The opening every blit of the host's bitmaps shares, ClipBlt's too: fits the rectangle, then
 // resolves both bitmaps. BLT_DONE means there is something to draw. An empty fit and a bitmap

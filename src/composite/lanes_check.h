@@ -1,8 +1,9 @@
-// The primitives the vector walk (simd_lane_walk.h) may ask of a "lanes" struct L, and the check
-// that a lanes struct has every one of them. Each lanes_*.h asserts LanesComplete for its own
-// struct, so that a primitive missing (or taking or giving other types) stops the build at its
-// line here, even where only a tuning flag or another instruction set's walk would reach it.
-// Besides these, L names its vector type V, the pixels kPixels it holds, and its Tuning record:
+// The primitives the vector walk (lane_merge.h, lane_rows.h, lane_walk.h) may ask of a "lanes"
+// struct L, and the check that a lanes struct has every one of them. Each lanes_*.h asserts
+// LanesComplete for its own struct, so that a primitive missing (or taking or giving other types)
+// stops the build at its line here, even where only a tuning flag or another instruction set's walk
+// would reach it. Besides these, L names its vector type V, the pixels kPixels it holds, and its
+// Tuning record:
 //
 //   kFullStepToX     whether the full merge reaches X by a step rather than by XWhereExact where X
 //                    may lie either way (see LaneOps::FullColour)

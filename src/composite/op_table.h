@@ -57,15 +57,6 @@ inline const LevelWalks* SimdWalksFor(SimdLevel level) {
   return kSimdWalks[static_cast<int>(level)];
 }
 
-// The walks for a call: the vector walks of this processor's level when `apart`, i.e. when the
-// bytes the call reads from the source and the bytes it writes do not overlap; the reference
-// walks otherwise, since then the pixel-by-pixel order decides the result. Both give the same
-// bytes.
-inline const LevelWalks& WalksForCall(bool apart) {
-  const LevelWalks* simd = apart ? SimdWalksFor(ActiveSimdLevel()) : nullptr;
-  return simd != nullptr ? *simd : kReferenceWalks;
-}
-
 // The row whose code equals `code` exactly, or null.
 const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code);
 template <size_t N>
@@ -74,30 +65,6 @@ const OpEntry* FindOp(const OpEntry (&table)[N], uint32_t code) {
 }
 
 enum class OpFamily { kBlend, kRop };
-
-// The dispatcher behind the blits. The rectangle is already fitted and both views have pixels.
-// Looks the code up once, runs the selected operator's walk (chosen as above, for the whole
-// rectangle) and returns BLT_DONE, or returns BLT_BADOP and touches nothing. Inline, so that an
-// export reaches the walk through one indirect call: a small sprite's whole blit costs little
-// more than the calls and their arguments would.
-inline int32_t Composite(OpFamily family, const PixelView& dst, int32_t x, int32_t y, int32_t w,
-                         int32_t h, const PixelView& src, int32_t sx, int32_t sy, uint32_t code) {
-  // Blend modes are their rows' indices; raster operation codes are compared exactly.
-  size_t row;
-  if (family == OpFamily::kBlend) {
-    if (code >= BlendOpList::kCount) return BLT_BADOP;
-    row = code;
-  } else {
-    const OpEntry* entry = FindOp(kRopOps, code);
-    if (entry == nullptr) return BLT_BADOP;
-    row = static_cast<size_t>(entry - kRopOps);
-  }
-  const LevelWalks& walks = WalksForCall(!RectSpansOverlap(dst, x, y, w, h, src, sx, sy));
-  const BoxWalk walk = family == OpFamily::kBlend ? walks.blend[row] : walks.rop[row];
-  const ClipBox whole{0, 0, w, h};
-  walk(BlitViews{dst, src, x, y, sx, sy}, &whole, 1);
-  return BLT_DONE;
-}
 
 }  // namespace morvane
 

@@ -7,7 +7,7 @@
 #include "composite/lanes_avx2.h"
 
 #define MORVANE_LANE_TARGET __attribute__((target("avx2")))
-#include "composite/simd_lane_walk.h"
+#include "composite/lane_walk.h"
 
 namespace morvane {
 

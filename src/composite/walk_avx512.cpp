@@ -13,7 +13,7 @@
 #include "composite/lanes_avx512.h"
 
 #define MORVANE_LANE_TARGET __attribute__((target("avx512f,avx512bw")))
-#include "composite/simd_lane_walk.h"
+#include "composite/lane_walk.h"
 
 namespace morvane {
 

@@ -6,7 +6,7 @@
 #include "composite/lanes_sse41.h"
 
 #define MORVANE_LANE_TARGET __attribute__((target("sse4.1")))
-#include "composite/simd_lane_walk.h"
+#include "composite/lane_walk.h"
 
 namespace morvane {
 
