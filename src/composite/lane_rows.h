@@ -88,9 +88,10 @@ struct LaneRows {
         L::Load(dp + last), L::Load(sp + last), c.guard, &last_merged);
     if constexpr (kOverLayer) {
       LayerRow<kAhead>(c.ops, c.guard, dp, sp, last);
-    } else {
-      MixedRow<kAhead>(c.ops, c.guard, dp, sp, last);
+      if (last_changes) L::Store(dp + last, last_merged);
+      return;
     }
+    MixedRow<kAhead>(c.ops, c.guard, dp, sp, last);
     if (last_changes) L::Store(dp + last, last_merged);
   }
 

@@ -99,9 +99,10 @@ struct LaneWalker {
       // are mostly this, and only they ask for their lines first.
       if (count == 1) {
         Box<false>(call.Context(), b, boxes[0], true);
-      } else {
-        Bands(call.Context(), b, boxes, count);
+        call.guard.Release();
+        return;
       }
+      Bands(call.Context(), b, boxes, count);
       call.guard.Release();
     }
 
