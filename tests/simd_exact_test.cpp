@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "composite/blit.h"
 #include "op_helpers.h"
 #include "simd_helpers.h"
 

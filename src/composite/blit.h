@@ -12,12 +12,17 @@
 
 namespace morvane {
 
+// The walks for `level`, or null for kScalar (and for levels this build lacks).
+inline const LevelWalks* SimdWalksFor(SimdLevel level) {
+  return kSimdWalks[static_cast<int>(level)];
+}
+
 // The walks for a call: the vector walks of this processor's level when `apart`, i.e. when the
 // bytes the call reads from the source and the bytes it writes do not overlap; the reference
 // walks otherwise, since then the pixel-by-pixel order decides the result. Both give the same
 // bytes.
 inline const LevelWalks& WalksForCall(bool apart) {
-  const LevelWalks* simd = apart ? kSimdWalks[static_cast<int>(ActiveSimdLevel())] : nullptr;
+  const LevelWalks* simd = apart ? SimdWalksFor(ActiveSimdLevel()) : nullptr;
   return simd != nullptr ? *simd : kReferenceWalks;
 }
 

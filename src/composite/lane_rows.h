@@ -86,6 +86,8 @@ struct LaneRows {
     V last_merged;
     const bool last_changes = c.ops.template MergeCheapest<Op, kOverLayer>(
         L::Load(dp + last), L::Load(sp + last), c.guard, &last_merged);
+    // Each way stores the last vector itself: with the store shared after both, the loop over a
+    // screen took 2-3 % longer in the 8-register layout.
     if constexpr (kOverLayer) {
       LayerRow<kAhead>(c.ops, c.guard, dp, sp, last);
       if (last_changes) L::Store(dp + last, last_merged);

@@ -96,7 +96,8 @@ struct LaneWalker {
       }
       CallConstants<L, N> call;
       // One box, as every rectangle blit has: none of the band walk's bookkeeping. Small sprites
-      // are mostly this, and only they ask for their lines first.
+      // are mostly this, and only they ask for their lines first. Each way releases the guard
+      // itself, as Row stores its last vector (see there).
       if (count == 1) {
         Box<false>(call.Context(), b, boxes[0], true);
         call.guard.Release();

@@ -51,11 +51,8 @@ constexpr LevelWalks MakeLevelWalks() {
 // (simd_walks.h).
 extern const LevelWalks kReferenceWalks;
 
-// The walks for `level`, or null for kScalar (and for levels this build lacks).
+// Row i for SimdLevel i (see SimdWalksFor in blit.h).
 extern const LevelWalks* const kSimdWalks[static_cast<int>(kTopSimdLevel) + 1];
-inline const LevelWalks* SimdWalksFor(SimdLevel level) {
-  return kSimdWalks[static_cast<int>(level)];
-}
 
 // The row whose code equals `code` exactly, or null.
 const OpEntry* FindOp(const OpEntry* table, size_t count, uint32_t code);
