@@ -19,6 +19,10 @@
 namespace morvane {
 namespace {
 
+// A blit of at most this many pixels is small: a sprite, which the walks treat apart (see
+// PrefetchSmall and Run).
+constexpr int64_t kSmallPixels = 64 * 64;
+
 // A small blit at a random place (a sprite on a screen) finds its destination rows out of cache,
 // and a walk meets each row's miss only when it reaches that row. Asking for every line first, in
 // the walk's order, lets the misses overlap. Larger blits read their rows in order, which the
@@ -27,7 +31,7 @@ namespace {
 MORVANE_LANE_INLINE void PrefetchSmall(const uint8_t* first_row, ptrdiff_t step, int32_t w,
                                        int32_t rows) {
   const int32_t bytes = 4 * w;
-  if (int64_t{bytes} * rows > 4 * 64 * 64) return;  // 64 x 64 pixels at most
+  if (int64_t{bytes} * rows > 4 * kSmallPixels) return;
   // Every line a row touches: the ones its first and last bytes lie in, and one per 64 bytes
   // between them. A row of 16 pixels or fewer (the commonest sprites) has no lines between.
   const char* const first = reinterpret_cast<const char*>(first_row);
@@ -75,8 +79,9 @@ struct LaneWalker {
     static constexpr int32_t kPixels = L::kPixels;
 
     // The entry of every blit's table row. It picks, once per call: a blit narrower than L's
-    // vector goes to N's walk; one box over a layer, or too large for the caches, to LoneBox; one
-    // box over a screen to Box; many boxes to Bands.
+    // vector goes to N's walk; one box over a layer, or too large for the caches, to LoneBox (and
+    // one larger than a sprite, where the tuning says so); one box over a screen to Box; many
+    // boxes to Bands.
     MORVANE_LANE_TARGET MORVANE_REALIGN_STACK static void Run(const BlitViews& b,
                                                               const ClipBox* boxes, size_t count) {
       // A blit narrower than L's vector is walked by N alone, which makes only N's constants.
@@ -87,12 +92,19 @@ struct LaneWalker {
       }
       if (count == 1 && boxes[0].right - boxes[0].left >= kPixels) {
         const ClipBox box = boxes[0];
-        const bool far = int64_t{box.right - box.left} * (box.bottom - box.top) > kFarPixels;
+        const int64_t pixels = int64_t{box.right - box.left} * (box.bottom - box.top);
+        const bool far = pixels > kFarPixels;
         if (!L::AllOpaque(L::Load(PixelAt(b.dst, b.x + box.right - kPixels, b.y + box.bottom - 1)),
                           L::AlphaBytes())) {
           return far ? LoneBox<true, kFarAhead>(b, box) : LoneBox<true, 0>(b, box);
         }
         if (far) return LoneBox<false, kFarAhead>(b, box);
+        // Where the lanes' tuning says so, with eight vector registers, a box larger than a
+        // sprite walks out of line over a screen as well: inside Run, beside the other walks,
+        // SSE2's loop was given registers that cost a 256 x 256 blit 3 %.
+        if constexpr (!kManyVectorRegisters && L::Tuning::kScreenBoxApart) {
+          if (pixels > kSmallPixels) return LoneBox<false, 0>(b, box);
+        }
       }
       CallConstants<L, N> call;
       // One box, as every rectangle blit has: none of the band walk's bookkeeping. Small sprites

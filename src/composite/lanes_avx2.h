@@ -21,7 +21,8 @@ struct Avx2Lanes {
   struct Tuning {
     static constexpr bool kFullStepToX = true;  // measured faster than the blend that selects X
     static constexpr bool kOpaqueSelectsX = true;
-    static constexpr bool kPairsRows = true;  // see LoadRowPair
+    static constexpr bool kPairsRows = true;        // see LoadRowPair
+    static constexpr bool kScreenBoxApart = false;  // as fast in Run
   };
 
   MORVANE_AVX2_TARGET static V Load(const uint8_t* p) {

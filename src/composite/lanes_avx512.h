@@ -23,6 +23,7 @@ struct Avx512Lanes {
     static constexpr bool kFullStepToX = false;  // a masked move selects X in one step
     static constexpr bool kOpaqueSelectsX = true;
     static constexpr bool kPairsRows = false;  // boxes this narrow take the AVX2 walks (see Box)
+    static constexpr bool kScreenBoxApart = false;
   };
 
   MORVANE_AVX512_TARGET static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }

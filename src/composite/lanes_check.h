@@ -11,6 +11,8 @@
 //                    lies one way
 //   kPairsRows       whether a box of rows at most half a vector wide takes two rows to a vector
 //                    (LoadRowPair, StoreRowPair)
+//   kScreenBoxApart  whether, with eight vector registers, one box over a screen larger than a
+//                    sprite is walked out of line, in LoneBox, rather than in Run
 #ifndef MORVANE_COMPOSITE_LANES_CHECK_H_
 #define MORVANE_COMPOSITE_LANES_CHECK_H_
 
@@ -49,6 +51,8 @@ constexpr bool LanesComplete() {
   using A = lanes_check::Stand<L>;
   // The Tuning record's flags are read by the tests below, so a missing one stops there too.
   static_assert(std::is_integral<decltype(L::kPixels)>::value, "the lanes lack kPixels");
+  static_assert(std::is_same<decltype(L::Tuning::kScreenBoxApart), const bool>::value,
+                "the lanes' Tuning lacks kScreenBoxApart");
   // Unaligned, kPixels pixels.
   MORVANE_VECTOR(Load(A::src()));
   MORVANE_NOTHING(Store(A::dst(), A::v()));

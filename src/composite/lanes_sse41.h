@@ -18,7 +18,8 @@ struct Sse41Lanes : SseByteLanes {
     static constexpr bool kFullStepToX = false;  // the blend that selects X measured faster
     // The byte blend takes its mask in xmm0: measured slower than a step of all ones cut at X.
     static constexpr bool kOpaqueSelectsX = false;
-    static constexpr bool kPairsRows = false;  // two rows of 2 pixels would save too little
+    static constexpr bool kPairsRows = false;       // two rows of 2 pixels would save too little
+    static constexpr bool kScreenBoxApart = false;  // as fast in Run
   };
   MORVANE_SSE41_TARGET static bool AllTransparent(V s, V alphas) {
     return _mm_testz_si128(s, alphas);
