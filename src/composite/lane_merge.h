@@ -17,6 +17,7 @@
 #include <xmmintrin.h>
 
 #include <cstdint>
+#include <type_traits>
 
 #include "composite/channel_ops.h"
 
@@ -50,20 +51,13 @@ struct FloatGuard {
 // SRCPAINT never lower a byte, SUBTRACT, MULTIPLY and SRCAND never raise one. The merges then need
 // only one of the two differences and move d one way.
 enum class Way { kEither, kUp, kDown };
+template <class Op, class... Ops>
+constexpr bool kIsOneOf = (std::is_same<Op, Ops>::value || ...);
 template <class Op>
-constexpr Way kWayOf = Way::kEither;
-template <>
-constexpr Way kWayOf<BlendOp::Add> = Way::kUp;
-template <>
-constexpr Way kWayOf<BlendOp::Brighten> = Way::kUp;
-template <>
-constexpr Way kWayOf<RopOp::SrcPaint> = Way::kUp;
-template <>
-constexpr Way kWayOf<BlendOp::Subtract> = Way::kDown;
-template <>
-constexpr Way kWayOf<BlendOp::Multiply> = Way::kDown;
-template <>
-constexpr Way kWayOf<RopOp::SrcAnd> = Way::kDown;
+constexpr Way kWayOf =
+    kIsOneOf<Op, BlendOp::Add, BlendOp::Brighten, RopOp::SrcPaint>      ? Way::kUp
+    : kIsOneOf<Op, BlendOp::Subtract, BlendOp::Multiply, RopOp::SrcAnd> ? Way::kDown
+                                                                        : Way::kEither;
 
 // Whether X's alpha byte is 255 where both alphas are: then a merge over an opaque destination
 // leaves the alpha byte at 255 by itself (see MergeOverOpaque). The inverting raster operations
